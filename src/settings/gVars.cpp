@@ -1,0 +1,3 @@
+#include "settings/gVars.h"
+
+TVars gVars;
