@@ -1,0 +1,102 @@
+#include "picture/codecs/MagickDecoder.h"
+
+#include "picture/DecodeLimits.h"
+#include "platform/Errors.h"
+
+#include <chrono>
+#include <cstring>
+#include <mutex>
+
+#include <magick/MagickCore.h>
+
+namespace {
+
+// Only the coders named above may read; no delegate, no indirect file ("@file") reads.
+constexpr const char *kPolicy =
+    "<policymap>"
+    "<policy domain=\"delegate\" rights=\"none\" pattern=\"*\"/>"
+    "<policy domain=\"coder\" rights=\"none\" pattern=\"*\"/>"
+    "<policy domain=\"coder\" rights=\"read\" pattern=\"{BMP,TGA,PCX,PPM,PGM,PBM,PNM,PSD,PCD,SGI,DDS}\"/>"
+    "<policy domain=\"path\" rights=\"none\" pattern=\"@*\"/>"
+    "<policy domain=\"filter\" rights=\"none\" pattern=\"*\"/>"
+    "</policymap>";
+
+constexpr MagickSizeType kMemoryBytes = MagickSizeType(1) << 30;
+constexpr MagickSizeType kMapBytes = MagickSizeType(1) << 30;
+constexpr std::chrono::seconds kTimePerDecode(30);
+
+struct ExceptionHolder {
+    ExceptionInfo *info = AcquireExceptionInfo();
+    ~ExceptionHolder() { DestroyExceptionInfo(info); }
+};
+struct ImageInfoHolder {
+    ImageInfo *info = CloneImageInfo(nullptr);
+    ~ImageInfoHolder() { DestroyImageInfo(info); }
+};
+struct ImageHolder {
+    Image *image = nullptr;
+    ~ImageHolder() {
+        if (image)
+            DestroyImageList(image);
+    }
+};
+
+// MagickCore's own time resource counts from the start of the process; a per-decode deadline
+// through the progress monitor keeps one slow file from blocking a worker instead.
+MagickBooleanType CheckDeadline(const char *, const MagickOffsetType, const MagickSizeType, void *client) {
+    const auto *deadline = static_cast<const std::chrono::steady_clock::time_point *>(client);
+    return std::chrono::steady_clock::now() < *deadline ? MagickTrue : MagickFalse;
+}
+
+} // namespace
+
+void InitMagick() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        MagickCoreGenesis(nullptr, MagickFalse);
+        ExceptionHolder exception;
+        SetMagickSecurityPolicy(kPolicy, exception.info);
+        SetMagickResourceLimit(MemoryResource, kMemoryBytes);
+        SetMagickResourceLimit(MapResource, kMapBytes);
+        SetMagickResourceLimit(DiskResource, 0);
+        SetMagickResourceLimit(AreaResource, MagickSizeType(decode_limits::kMaxPicturePixels));
+        SetMagickResourceLimit(WidthResource, MagickSizeType(decode_limits::kMaxPictureSide));
+        SetMagickResourceLimit(HeightResource, MagickSizeType(decode_limits::kMaxPictureSide));
+        // Decoding runs on the program's own worker threads; MagickCore adds none.
+        SetMagickResourceLimit(ThreadResource, 1);
+    });
+}
+
+void DecodeWithMagick(const QByteArray &data, const char *coder, const char *shortName, TBitmap32 &bitmap) {
+    InitMagick();
+    if (data.isEmpty())
+        decode_limits::RaiseInvalidFormat(shortName);
+    ImageInfoHolder info;
+    ExceptionHolder exception;
+    // The "CODER:" prefix fixes the coder, so the content is never used to choose another one.
+    FormatLocaleString(info.info->filename, MaxTextExtent, "%s:picture", coder);
+    CopyMagickString(info.info->magick, coder, MaxTextExtent);
+    info.info->affirm = MagickTrue;
+    // The first image only (the composite of a Photoshop file, the main surface of a DDS file);
+    // a Photo CD file selects its resolution by scene, so it keeps its default (768 x 512).
+    if (std::strcmp(coder, magick_coder::PhotoCd) != 0) {
+        info.info->scene = 0;
+        info.info->number_scenes = 1;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kTimePerDecode;
+    auto deadlineCopy = deadline;
+    SetImageInfoProgressMonitor(info.info, CheckDeadline, &deadlineCopy);
+
+    ImageHolder image;
+    image.image = BlobToImage(info.info, data.constData(), size_t(data.size()), exception.info);
+    if (!image.image || exception.info->severity >= ErrorException)
+        decode_limits::RaiseInvalidFormat(shortName);
+    Image *first = image.image;
+    decode_limits::CheckPictureSize(int64_t(first->columns), int64_t(first->rows));
+    if (TransformImageColorspace(first, sRGBColorspace) == MagickFalse)
+        decode_limits::RaiseInvalidFormat(shortName);
+    decode_limits::SizeBitmap(bitmap, int(first->columns), int(first->rows));
+    if (ExportImagePixels(first, 0, 0, first->columns, first->rows, "BGRA", CharPixel, bitmap.Bits(),
+                          exception.info) == MagickFalse)
+        decode_limits::RaiseInvalidFormat(shortName);
+}

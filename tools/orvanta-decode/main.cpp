@@ -1,0 +1,99 @@
+// orvanta-decode FILE [OUT.png]: decodes one picture file exactly as the viewer does (plug-ins
+// from the program's own folder, then LoadPictureFile), prints "WIDTHxHEIGHT" or the error
+// message, and writes the bitmap as PNG when OUT is given. Exit code 0 on success, 1 on failure.
+
+#include "picture/Bitmap32.h"
+#include "picture/ImageDLLLoader.h"
+#include "picture/PictureLoader.h"
+#include "platform/Errors.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QString>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct Options {
+    QString file;
+    QString out;
+};
+
+// Options take the form --name or --name VALUE; add a row here for each new one.
+struct OptionRule {
+    const char *name;
+    bool takesValue;
+    std::function<bool(Options &, const QString &value)> apply; // false: bad value
+};
+
+const std::vector<OptionRule> &OptionRules() {
+    static const std::vector<OptionRule> rules = {};
+    return rules;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: orvanta-decode FILE [OUT.png]\n");
+    return 1;
+}
+
+QString ProgramFolder() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2) +
+           QLatin1Char('/');
+}
+
+bool WritePng(const TBitmap32 &bitmap, const QString &path) {
+    const QImage view(reinterpret_cast<const uchar *>(bitmap.Bits()), bitmap.Width(), bitmap.Height(),
+                      qsizetype(bitmap.Width()) * 4, QImage::Format_ARGB32);
+    return view.save(path, "PNG");
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    std::vector<QString> positional;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (!arg.startsWith(QLatin1String("--"))) {
+            positional.push_back(arg);
+            continue;
+        }
+        const OptionRule *rule = nullptr;
+        for (const OptionRule &r : OptionRules())
+            if (arg == QLatin1String("--") + QLatin1String(r.name))
+                rule = &r;
+        if (!rule)
+            return Usage();
+        QString value;
+        if (rule->takesValue) {
+            if (++i >= argc)
+                return Usage();
+            value = QString::fromLocal8Bit(argv[i]);
+        }
+        if (!rule->apply(options, value))
+            return Usage();
+    }
+    if (positional.empty() || positional.size() > 2)
+        return Usage();
+    options.file = positional[0];
+    if (positional.size() == 2)
+        options.out = positional[1];
+
+    TImageDLLLoader plugins;
+    plugins.FindPluginDecoders(ProgramFolder());
+    TBitmap32 bitmap;
+    try {
+        LoadPictureFile(options.file, bitmap);
+    } catch (const OrvantaError &e) {
+        std::printf("%s\n", e.Message().toLocal8Bit().constData());
+        return 1;
+    }
+    std::printf("%dx%d\n", bitmap.Width(), bitmap.Height());
+    if (!options.out.isEmpty() && !WritePng(bitmap, options.out)) {
+        std::fprintf(stderr, "cannot write %s\n", options.out.toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
