@@ -174,15 +174,21 @@ ORVANTA_PLUGIN_EXPORT int32_t ORVANTA_PLUGIN_LOAD_IMAGE(char *FileName, char *Fi
     Buffer file;
     if (!ReadFile(FileName, file))
         return kCannotOpen;
-    // The file type chooses the container: JP2 boxes for jp2, a bare codestream for the others.
+    // The file type chooses the container: a bare codestream for jpc, j2k and j2c; for jp2 the
+    // JP2 boxes or, as some writers do, a bare codestream under that name.
     static const unsigned char kJp2Box[] = {0, 0, 0, 12, 'j', 'P', ' ', ' ', 13, 10, 0x87, 10};
     static const unsigned char kCodestream[] = {0xFF, 0x4F, 0xFF, 0x51};
-    const bool jp2 = FileType && std::strcmp(FileType, "JP2") == 0;
-    const unsigned char *magic = jp2 ? kJp2Box : kCodestream;
-    const size_t magicBytes = jp2 ? sizeof kJp2Box : sizeof kCodestream;
-    if (file.bytes.size() < magicBytes || std::memcmp(file.bytes.data(), magic, magicBytes) != 0)
+    auto startsWith = [&file](const unsigned char *magic, size_t n) {
+        return file.bytes.size() >= n && std::memcmp(file.bytes.data(), magic, n) == 0;
+    };
+    const bool jp2Type = FileType && std::strcmp(FileType, "JP2") == 0;
+    OPJ_CODEC_FORMAT format;
+    if (jp2Type && startsWith(kJp2Box, sizeof kJp2Box))
+        format = OPJ_CODEC_JP2;
+    else if (startsWith(kCodestream, sizeof kCodestream))
+        format = OPJ_CODEC_J2K;
+    else
         return kBadData;
-    const OPJ_CODEC_FORMAT format = jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K;
     return Decode(file, format, Image);
 }
 
