@@ -17,6 +17,7 @@
 #include <QToolTip>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -43,8 +44,8 @@ public:
     }
 };
 
-// SIGTERM and SIGINT close the main window the normal way, so the session's end or a plain
-// `kill` still cleans up and ends with exit code 0.
+// SIGTERM and SIGINT close the open windows the normal way (the main window, or the message
+// box of a failed start), so the end of a session or a plain `kill` still cleans up.
 int gSignalPipe[2] = {-1, -1};
 
 void OnTerminateSignal(int) {
@@ -52,15 +53,14 @@ void OnTerminateSignal(int) {
     [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &c, 1);
 }
 
-void InstallTerminationHandler(QWidget *window) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
+void InstallTerminationHandler(QObject *owner) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0)
         return;
-    auto *notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window, notifier] {
+    auto *notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
         char c;
         [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &c, 1);
-        notifier->setEnabled(false);
-        window->close();
+        QApplication::closeAllWindows();
     });
     struct sigaction sa = {};
     sa.sa_handler = OnTerminateSignal;
@@ -98,6 +98,7 @@ int RunProgram(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvanta"));  // also the X11 window class
     QApplication::setQuitOnLastWindowClosed(true);
+    InstallTerminationHandler(&app);
 
     try {
         StoreParamsInRegistry();
@@ -108,9 +109,10 @@ int RunProgram(int argc, char **argv) {
     ProgramFolder = AddTrailingBackslash(QFileInfo(platform::ProgramFilePath()).absolutePath());
 
     if (!EstablishAppDataFolder()) {
+        const QString message = QStringLiteral("Cannot establish Roaming Application Data folder!");
+        std::fprintf(stderr, "orvanta: %s\n", qPrintable(message));
         QMessageBox box(QMessageBox::NoIcon, QFileInfo(platform::ProgramFilePath()).completeBaseName(),
-                        QStringLiteral("Cannot establish Roaming Application Data folder!"),
-                        QMessageBox::Ok);
+                        message, QMessageBox::Ok);
         box.exec();
         return 1;
     }
@@ -138,7 +140,6 @@ int RunProgram(int argc, char **argv) {
     TfrmMain frmMain;
     QObject::connect(&channel, &platform::InstanceChannel::LoadParamsReceived, &frmMain,
                      &TfrmMain::WMLoadParams);
-    InstallTerminationHandler(&frmMain);
     frmMain.show();
     app.exec();
     return 0;
