@@ -3,6 +3,9 @@
 // Each pixel is one 32-bit value 0xAARRGGBB (bytes blue, green, red, alpha in memory); rows run
 // from the top row down with no gaps between them.
 
+#include "picture/StretchFilter.h"
+
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,6 +20,33 @@ constexpr uint8_t GreenOf(TColor32 c) { return uint8_t(c >> 8); }
 constexpr uint8_t BlueOf(TColor32 c) { return uint8_t(c); }
 constexpr uint8_t AlphaOf(TColor32 c) { return uint8_t(c >> 24); }
 
+// A pixel rectangle: Left/Top inclusive, Right/Bottom exclusive.
+struct PixelRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    int64_t Width() const { return int64_t(Right) - Left; }
+    int64_t Height() const { return int64_t(Bottom) - Top; }
+    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+    bool operator==(const PixelRect &) const = default;
+};
+// The common part of two rectangles (empty when they do not meet).
+PixelRect IntersectRects(const PixelRect &a, const PixelRect &b);
+
+// Font styles, combined as bits.
+enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+
+// The font of text drawn into a bitmap. Size is in points at 96 dots per inch (8 points are
+// 11 pixels). Windows system font names are drawn with the fontconfig sans-serif family.
+struct TBitmapFont {
+    QString Name = QStringLiteral("MS Sans Serif");
+    int Size = 8;
+    TColor32 Color = Color32(0, 0, 0);
+    unsigned Style = 0;
+    int PixelHeight() const;
+};
+
 class TBitmap32 {
 public:
     TBitmap32() = default;
@@ -25,8 +55,10 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Empty() const { return width_ <= 0 || height_ <= 0; }
+    PixelRect BoundsRect() const { return {0, 0, width_, height_}; }
 
     // New size; the contents are undefined (zero for a fresh buffer). Negative sizes count as 0.
+    // Running out of memory raises OrvantaError.
     void SetSize(int width, int height);
 
     TColor32 *Bits() { return bits_.data(); }
@@ -40,6 +72,20 @@ public:
     void Clear(TColor32 c);
     // Alpha byte of every pixel := a.
     void SetAlpha(uint8_t a);
+    // The pixels of r that lie inside the bitmap := c.
+    void FillRect(const PixelRect &r, TColor32 c);
+    // Draws text in Font into r (left and top aligned), breaking lines between words where a
+    // line would pass the right edge and at line breaks ("\r\n", "\n"); nothing outside r
+    // changes. Needs a running QGuiApplication (for the fonts); raises OrvantaError without one.
+    void DrawTextInRect(const PixelRect &r, const QString &text);
+    // Mirrors the picture left to right in place.
+    void MirrorLeftRight();
+    // Copies the whole bitmap into dstRect of dst, resampled with StretchFilter and clipped to
+    // dst; does nothing when this bitmap is empty. Raises OrvantaError when dst is empty.
+    void DrawStretched(TBitmap32 &dst, const PixelRect &dstRect) const;
+
+    TStretchFilter StretchFilter = sfNearest;
+    TBitmapFont Font;
 
 private:
     int width_ = 0;
