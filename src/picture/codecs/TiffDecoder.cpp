@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 
 #include <cstring>
+#include <vector>
 #include <tiffio.h>
 
 namespace {
@@ -43,6 +44,11 @@ int MapProc(thandle_t, void **, toff_t *) { return 0; }
 void UnmapProc(thandle_t, void *, toff_t) {}
 
 int QuietHandler(TIFF *, void *, const char *, const char *, va_list) { return 1; }
+// Counts libtiff's errors: some (a bad fax code word) do not stop the RGBA reader by themselves.
+int CountingHandler(TIFF *, void *user, const char *, const char *, va_list) {
+    ++*static_cast<int *>(user);
+    return 1;
+}
 
 struct TiffCloser {
     TIFF *tif = nullptr;
@@ -67,6 +73,90 @@ void SwapRedBlue(TBitmap32 &bitmap) {
     }
 }
 
+
+// Sample i of a row of samples of `bits` bits each (16-bit samples are already in host order,
+// other depths are a bit stream, most significant bit first), scaled to 8 bits.
+uint8_t SampleAt(const uint8_t *row, uint64_t i, int bits) {
+    if (bits == 8)
+        return row[i];
+    if (bits == 16) {
+        uint16_t v;
+        std::memcpy(&v, row + 2 * i, 2);
+        return uint8_t(v >> 8);
+    }
+    uint64_t bit = i * uint64_t(bits);
+    uint32_t v = 0;
+    for (int b = 0; b < bits; ++b, ++bit)
+        v = (v << 1) | ((row[bit >> 3] >> (7 - (bit & 7))) & 1u);
+    const uint32_t max = (1u << bits) - 1u;
+    return uint8_t((v * 255u + max / 2) / max);
+}
+
+// Strip-based grey, RGB and CMYK pictures of depths the RGBA reader does not take (10 or 12
+// bits, 16-bit separated planes, ...). The channels are gathered into the pixel bytes first and
+// turned into colours at the end.
+void ReadBySamples(TIFF *tif, uint32_t width, uint32_t height, int &errors, TBitmap32 &bitmap) {
+    uint16_t bits = 0, spp = 1, photometric = 0, planar = PLANARCONFIG_CONTIG, format = SAMPLEFORMAT_UINT;
+    uint16_t inkset = INKSET_CMYK;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkset);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
+        Invalid();
+    int channels = 0;
+    if (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE)
+        channels = 1;
+    else if (photometric == PHOTOMETRIC_RGB)
+        channels = 3;
+    else if (photometric == PHOTOMETRIC_SEPARATED && inkset == INKSET_CMYK)
+        channels = 4;
+    if (channels == 0 || spp < channels || bits < 1 || bits > 16 || format != SAMPLEFORMAT_UINT || TIFFIsTiled(tif))
+        Invalid();
+    const tmsize_t lineBytes = TIFFScanlineSize(tif);
+    const uint64_t samplesPerRow = planar == PLANARCONFIG_CONTIG ? uint64_t(width) * spp : width;
+    if (lineBytes <= 0 || uint64_t(lineBytes) * 8 < samplesPerRow * bits)
+        Invalid();
+    std::vector<uint8_t> line(static_cast<size_t>(lineBytes));
+    const int passes = planar == PLANARCONFIG_CONTIG ? 1 : channels;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (uint32_t y = 0; y < height; ++y) {
+            if (TIFFReadScanline(tif, line.data(), y, uint16_t(pass)) < 0 || errors > 0)
+                Invalid();
+            auto *out = reinterpret_cast<uint8_t *>(bitmap.ScanLine(int(y)));
+            for (uint32_t x = 0; x < width; ++x) {
+                if (planar == PLANARCONFIG_CONTIG)
+                    for (int c = 0; c < channels; ++c)
+                        out[4 * x + c] = SampleAt(line.data(), uint64_t(x) * spp + c, bits);
+                else
+                    out[4 * x + pass] = SampleAt(line.data(), x, bits);
+            }
+        }
+    }
+    TColor32 *p = bitmap.Bits();
+    const size_t n = size_t(width) * height;
+    for (size_t i = 0; i < n; ++i) {
+        const auto *b = reinterpret_cast<const uint8_t *>(p + i);
+        switch (channels) {
+        case 1: {
+            const uint8_t g = photometric == PHOTOMETRIC_MINISWHITE ? uint8_t(255 - b[0]) : b[0];
+            p[i] = Color32(g, g, g);
+            break;
+        }
+        case 3:
+            p[i] = Color32(b[0], b[1], b[2]);
+            break;
+        default: {
+            const int k = 255 - b[3];
+            p[i] = Color32(uint8_t((255 - b[0]) * k / 255), uint8_t((255 - b[1]) * k / 255),
+                           uint8_t((255 - b[2]) * k / 255));
+            break;
+        }
+        }
+    }
+}
+
 } // namespace
 
 void DecodeTiff(const char *data, size_t size, TBitmap32 &bitmap) {
@@ -76,7 +166,8 @@ void DecodeTiff(const char *data, size_t size, TBitmap32 &bitmap) {
     if (!closer.options)
         throw OrvantaError(QStringLiteral("Cannot load image. Not enough memory."));
     TIFFOpenOptionsSetMaxSingleMemAlloc(closer.options, kMaxSingleAllocation);
-    TIFFOpenOptionsSetErrorHandlerExtR(closer.options, QuietHandler, nullptr);
+    int errors = 0;
+    TIFFOpenOptionsSetErrorHandlerExtR(closer.options, CountingHandler, &errors);
     TIFFOpenOptionsSetWarningHandlerExtR(closer.options, QuietHandler, nullptr);
     closer.tif = TIFFClientOpenExt("picture", "rm", &file, ReadProc, WriteProc, SeekProc, CloseProc,
                                    SizeProc, MapProc, UnmapProc, closer.options);
@@ -88,11 +179,20 @@ void DecodeTiff(const char *data, size_t size, TBitmap32 &bitmap) {
         Invalid();
     decode_limits::CheckPictureSize(width, height);
     char message[1024] = {};
-    if (!TIFFRGBAImageOK(tif, message))
-        Invalid();
     decode_limits::SizeBitmap(bitmap, int(width), int(height));
+    if (!TIFFRGBAImageOK(tif, message)) {
+        ReadBySamples(tif, width, height, errors, bitmap);
+        return;
+    }
     if (!TIFFReadRGBAImageOriented(tif, width, height, reinterpret_cast<uint32_t *>(bitmap.Bits()),
-                                   ORIENTATION_TOPLEFT, 1))
+                                   ORIENTATION_TOPLEFT, 0)) {
+        // The RGBA reader turns down some layouts it calls fine beforehand (16-bit separated
+        // planes); the sample reader takes those.
+        errors = 0;
+        ReadBySamples(tif, width, height, errors, bitmap);
+        return;
+    }
+    if (errors > 0)
         Invalid();
     SwapRedBlue(bitmap);
 }
