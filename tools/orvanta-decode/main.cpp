@@ -1,10 +1,14 @@
 // orvanta-decode FILE [OUT.png]: decodes one picture file exactly as the viewer does (plug-ins
 // from the program's own folder, then LoadPictureFile), prints "WIDTHxHEIGHT" or the error
 // message, and writes the bitmap as PNG when OUT is given. Exit code 0 on success, 1 on failure.
+// With --map N|best and/or --filter NAME (a cmbDefaultFilter text; defaults 512 and Lanczos) it
+// makes the texture map the wall would get (mirrored left to right, then BuildTextureMap),
+// prints "map WIDTHxHEIGHT" as a second line and writes the map instead of the bitmap.
 
 #include "picture/Bitmap32.h"
 #include "picture/ImageDLLLoader.h"
 #include "picture/PictureLoader.h"
+#include "picture/TextureMap.h"
 #include "platform/Errors.h"
 
 #include <QFileInfo>
@@ -19,7 +23,29 @@ namespace {
 struct Options {
     QString file;
     QString out;
+    bool makeMap = false;
+    TextureMapSettings map; // defaults: fixed 512 x 512, Lanczos
 };
+
+bool ApplyMapOption(Options &o, const QString &value) {
+    o.makeMap = true;
+    if (value == QLatin1String("best")) {
+        o.map.useBestMapSize = true;
+        return true;
+    }
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || (n != 256 && n != 512 && n != 1024 && n != 2048))
+        return false;
+    o.map.useBestMapSize = false;
+    o.map.mapSize = n;
+    return true;
+}
+
+bool ApplyFilterOption(Options &o, const QString &value) {
+    o.makeMap = true;
+    return StretchFilterFromName(value, o.map.filter);
+}
 
 // Options take the form --name or --name VALUE; add a row here for each new one.
 struct OptionRule {
@@ -29,12 +55,15 @@ struct OptionRule {
 };
 
 const std::vector<OptionRule> &OptionRules() {
-    static const std::vector<OptionRule> rules = {};
+    static const std::vector<OptionRule> rules = {
+        {"map", true, ApplyMapOption},
+        {"filter", true, ApplyFilterOption},
+    };
     return rules;
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: orvanta-decode FILE [OUT.png]\n");
+    std::fprintf(stderr, "usage: orvanta-decode [--map 256|512|1024|2048|best] [--filter NAME] FILE [OUT.png]\n");
     return 1;
 }
 
@@ -91,6 +120,18 @@ int main(int argc, char **argv) {
         return 1;
     }
     std::printf("%dx%d\n", bitmap.Width(), bitmap.Height());
+    if (options.makeMap) {
+        TBitmap32 map;
+        try {
+            bitmap.MirrorLeftRight();
+            BuildTextureMap(bitmap, map, options.map);
+        } catch (const OrvantaError &e) {
+            std::printf("%s\n", e.Message().toLocal8Bit().constData());
+            return 1;
+        }
+        std::printf("map %dx%d\n", map.Width(), map.Height());
+        bitmap = std::move(map);
+    }
     if (!options.out.isEmpty() && !WritePng(bitmap, options.out)) {
         std::fprintf(stderr, "cannot write %s\n", options.out.toLocal8Bit().constData());
         return 1;
