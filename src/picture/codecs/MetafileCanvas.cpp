@@ -1,0 +1,634 @@
+#include "picture/codecs/MetafileCanvas.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace gdi;
+
+namespace {
+
+constexpr size_t kMaxSavedStates = 4096;
+// Clip paths built from many region rectangles are reduced to their bounding box beyond this,
+// so that a hostile file cannot make every clip operation quadratic.
+constexpr int kMaxClipElements = 20000;
+
+// Millimetres per logical unit of the metric mapping modes.
+double MillimetresPerUnit(int mode) {
+    switch (mode) {
+    case MM_LOMETRIC: return 0.1;
+    case MM_HIMETRIC: return 0.01;
+    case MM_LOENGLISH: return 0.254;
+    case MM_HIENGLISH: return 0.0254;
+    case MM_TWIPS: return 25.4 / 1440.0;
+    default: return 0;
+    }
+}
+
+QPainter::CompositionMode Rop2Mode(int rop2) {
+    switch (rop2) {
+    case 1: return QPainter::RasterOp_ClearDestination;
+    case 2: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case 3: return QPainter::RasterOp_NotSourceAndDestination;
+    case 4: return QPainter::RasterOp_NotSource;
+    case 5: return QPainter::RasterOp_SourceAndNotDestination;
+    case 6: return QPainter::RasterOp_NotDestination;
+    case 7: return QPainter::RasterOp_SourceXorDestination;
+    case 8: return QPainter::RasterOp_NotSourceOrNotDestination;
+    case 9: return QPainter::RasterOp_SourceAndDestination;
+    case 10: return QPainter::RasterOp_NotSourceXorDestination;
+    case 12: return QPainter::RasterOp_NotSourceOrDestination;
+    case 14: return QPainter::RasterOp_SourceOrNotDestination;
+    case 15: return QPainter::RasterOp_SourceOrDestination;
+    case 16: return QPainter::RasterOp_SetDestination;
+    default: return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+QPainter::CompositionMode RopMode(uint32_t rop) {
+    switch (rop) {
+    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
+    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
+    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
+    case NOTSRCCOPY: return QPainter::RasterOp_NotSource;
+    case SRCERASE: return QPainter::RasterOp_SourceAndNotDestination;
+    case NOTSRCERASE: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case MERGEPAINT: return QPainter::RasterOp_NotSourceOrDestination;
+    default: return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+double Scale(const QTransform &t) { return std::sqrt(std::fabs(t.determinant())); }
+
+} // namespace
+
+MetafileCanvas::MetafileCanvas(QImage &image, const QTransform &deviceToOutput, QPointF devicePixelsPerMm)
+    : image_(image), deviceToOutput_(deviceToOutput), pixelsPerMm_(devicePixelsPerMm) {
+    painter_.begin(&image_);
+    // Fonts need the application's font database; without one (command-line tools, fuzzers)
+    // the text records are skipped.
+    textAvailable_ = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+MetafileCanvas::~MetafileCanvas() { painter_.end(); }
+
+QTransform MetafileCanvas::PageTransform() const {
+    double sx = 1, sy = 1;
+    const int mode = st.mapMode;
+    if (const double mm = MillimetresPerUnit(mode); mm > 0) {
+        sx = mm * pixelsPerMm_.x();
+        sy = -mm * pixelsPerMm_.y();
+    } else if (mode == MM_ISOTROPIC || mode == MM_ANISOTROPIC) {
+        const double wx = st.windowExt.x(), wy = st.windowExt.y();
+        sx = wx != 0 ? st.viewportExt.x() / wx : 1;
+        sy = wy != 0 ? st.viewportExt.y() / wy : 1;
+        if (sx == 0) sx = 1;
+        if (sy == 0) sy = 1;
+        if (mode == MM_ISOTROPIC) {
+            const double m = std::min(std::fabs(sx), std::fabs(sy));
+            sx = std::copysign(m, sx);
+            sy = std::copysign(m, sy);
+        }
+    }
+    return QTransform(sx, 0, 0, sy, st.viewportOrg.x() - st.windowOrg.x() * sx,
+                      st.viewportOrg.y() - st.windowOrg.y() * sy);
+}
+
+QTransform MetafileCanvas::LogicalToOutput() const { return st.world * PageTransform() * deviceToOutput_; }
+
+// --- objects ----------------------------------------------------------------------------------
+
+void MetafileCanvas::SetTableSize(size_t n) {
+    objects_.clear();
+    objects_.resize(std::min<size_t>(n, 65536));
+}
+
+int MetafileCanvas::AddObject(const MetafileObject &o) {
+    for (size_t i = 0; i < objects_.size(); ++i)
+        if (objects_[i].kind == MetafileObject::None) {
+            objects_[i] = o;
+            return int(i);
+        }
+    return -1;
+}
+
+void MetafileCanvas::PutObject(size_t index, const MetafileObject &o) {
+    if (index < objects_.size())
+        objects_[index] = o;
+}
+
+const MetafileObject *MetafileCanvas::Object(size_t index) const {
+    return index < objects_.size() && objects_[index].kind != MetafileObject::None ? &objects_[index] : nullptr;
+}
+
+void MetafileCanvas::SelectObject(size_t index) {
+    const MetafileObject *o = Object(index);
+    if (!o)
+        return;
+    switch (o->kind) {
+    case MetafileObject::Pen: st.pen = o->pen; break;
+    case MetafileObject::Brush: st.brush = o->brush; break;
+    case MetafileObject::Font: st.font = o->font; break;
+    case MetafileObject::Region: CombineClip(LogicalRegionToOutput(o->region), RGN_COPY); break;
+    default: break;
+    }
+}
+
+void MetafileCanvas::SelectStockObject(int stock) {
+    static const int greys[] = {255, 192, 128, 64, 0};
+    if (stock >= 0 && stock <= 4) {
+        st.brush = MetafileBrush{};
+        st.brush.color = QColor(greys[stock], greys[stock], greys[stock]);
+    } else if (stock == 5) {
+        st.brush = MetafileBrush{};
+        st.brush.style = BS_NULL;
+    } else if (stock == 6 || stock == 7) {
+        st.pen = MetafilePen{};
+        st.pen.color = stock == 6 ? Qt::white : Qt::black;
+    } else if (stock == 8) {
+        st.pen = MetafilePen{};
+        st.pen.style = PS_NULL;
+    } else if (stock >= 10 && stock <= 17 && stock != 15) {
+        st.font = MetafileFont{};
+    }
+}
+
+void MetafileCanvas::DeleteObject(size_t index) {
+    if (index < objects_.size())
+        objects_[index] = MetafileObject{};
+}
+
+// --- states -----------------------------------------------------------------------------------
+
+void MetafileCanvas::Save() {
+    if (saved_.size() < kMaxSavedStates)
+        saved_.push_back(st);
+}
+
+void MetafileCanvas::Restore(int which) {
+    size_t keep;
+    if (which < 0) {
+        const size_t n = size_t(-int64_t(which));
+        if (n > saved_.size())
+            return;
+        keep = saved_.size() - n;
+    } else if (which > 0) {
+        if (size_t(which) > saved_.size())
+            return;
+        keep = size_t(which) - 1;
+    } else {
+        return;
+    }
+    st = saved_[keep];
+    saved_.resize(keep);
+    ApplyClip();
+}
+
+// --- painter set-up ---------------------------------------------------------------------------
+
+QPen MetafileCanvas::MakePen() const {
+    const MetafilePen &p = st.pen;
+    if (p.style == PS_NULL)
+        return Qt::NoPen;
+    QPen pen(p.color);
+    pen.setWidthF(p.cosmetic ? 0 : p.width);
+    pen.setCosmetic(p.cosmetic || p.width <= 0);
+    switch (p.style) {
+    case PS_DASH: pen.setStyle(Qt::DashLine); break;
+    case PS_DOT: case PS_ALTERNATE: pen.setStyle(Qt::DotLine); break;
+    case PS_DASHDOT: pen.setStyle(Qt::DashDotLine); break;
+    case PS_DASHDOTDOT: pen.setStyle(Qt::DashDotDotLine); break;
+    default: pen.setStyle(Qt::SolidLine); break;
+    }
+    const int cap = p.capJoin & 0xF00, join = p.capJoin & 0xF000;
+    pen.setCapStyle(cap == 0x100 ? Qt::SquareCap : cap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
+    pen.setJoinStyle(join == 0x1000 ? Qt::BevelJoin : join == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);
+    pen.setMiterLimit(st.miterLimit);
+    return pen;
+}
+
+QBrush MetafileCanvas::MakeBrush(const MetafileBrush &b) const {
+    QBrush brush;
+    switch (b.style) {
+    case BS_NULL: return Qt::NoBrush;
+    case BS_HATCHED: {
+        static const Qt::BrushStyle hatches[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
+                                                 Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+        brush = QBrush(b.color, b.hatch >= 0 && b.hatch < 6 ? hatches[b.hatch] : Qt::SolidPattern);
+        break;
+    }
+    case BS_PATTERN: case BS_DIBPATTERN: case BS_DIBPATTERNPT:
+        if (!b.pattern.isNull()) {
+            brush = QBrush(b.pattern);
+            break;
+        }
+        [[fallthrough]];
+    default:
+        return QBrush(b.color);
+    }
+    // Hatches and patterns keep to device pixels, as on a Windows device.
+    bool ok = false;
+    const QTransform inv = painter_.transform().inverted(&ok);
+    if (ok)
+        brush.setTransform(inv);
+    return brush;
+}
+
+void MetafileCanvas::Prepare(bool withPen, bool withBrush) {
+    painter_.setTransform(LogicalToOutput());
+    painter_.setCompositionMode(Rop2Mode(st.rop2));
+    painter_.setPen(withPen ? MakePen() : QPen(Qt::NoPen));
+    painter_.setBrush(withBrush ? MakeBrush(st.brush) : QBrush(Qt::NoBrush));
+    painter_.setBackgroundMode(st.bkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+    painter_.setBackground(st.bkColor);
+}
+
+void MetafileCanvas::ApplyClip() {
+    painter_.setTransform(QTransform());
+    if (st.clip)
+        painter_.setClipPath(*st.clip);
+    else
+        painter_.setClipping(false);
+}
+
+// --- drawing ----------------------------------------------------------------------------------
+
+void MetafileCanvas::Shape(const QPainterPath &logical, bool fill, bool stroke) {
+    if (pathOpen_) {
+        path_.addPath(LogicalToOutput().map(logical));
+        return;
+    }
+    if (st.rop2 == 11)  // R2_NOP
+        return;
+    Prepare(stroke, fill);
+    QPainterPath p = logical;
+    p.setFillRule(st.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    painter_.drawPath(p);
+}
+
+void MetafileCanvas::LineTo(QPointF p) {
+    if (pathOpen_) {
+        const QTransform t = LogicalToOutput();
+        const QPointF from = t.map(st.current);
+        if (path_.elementCount() == 0 || path_.currentPosition() != from)
+            path_.moveTo(from);
+        path_.lineTo(t.map(p));
+    } else {
+        QPainterPath path(st.current);
+        path.lineTo(p);
+        Shape(path, false, true);
+    }
+    st.current = p;
+}
+
+void MetafileCanvas::Polyline(const QPointF *pts, size_t n, bool fromCurrent) {
+    if (n == 0)
+        return;
+    if (fromCurrent) {
+        if (pathOpen_) {
+            for (size_t i = 0; i < n; ++i)
+                LineTo(pts[i]);
+            return;
+        }
+        QPainterPath path(st.current);
+        for (size_t i = 0; i < n; ++i)
+            path.lineTo(pts[i]);
+        st.current = pts[n - 1];
+        Shape(path, false, true);
+        return;
+    }
+    QPainterPath path(pts[0]);
+    for (size_t i = 1; i < n; ++i)
+        path.lineTo(pts[i]);
+    Shape(path, false, true);
+}
+
+void MetafileCanvas::Polygon(const QPointF *pts, size_t n) {
+    if (n == 0)
+        return;
+    QPainterPath path(pts[0]);
+    for (size_t i = 1; i < n; ++i)
+        path.lineTo(pts[i]);
+    path.closeSubpath();
+    Shape(path, true, true);
+}
+
+void MetafileCanvas::PolyPolygon(const QPainterPath &polygons) { Shape(polygons, true, true); }
+void MetafileCanvas::PolyPolyline(const QPainterPath &lines) { Shape(lines, false, true); }
+
+void MetafileCanvas::PolyBezier(const QPointF *pts, size_t n, bool fromCurrent) {
+    size_t i = 0;
+    QPainterPath path;
+    if (fromCurrent) {
+        path.moveTo(st.current);
+    } else {
+        if (n == 0)
+            return;
+        path.moveTo(pts[0]);
+        i = 1;
+    }
+    for (; i + 3 <= n; i += 3)
+        path.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
+    if (fromCurrent && n >= 3)
+        st.current = pts[i - 1];
+    if (pathOpen_ && fromCurrent) {
+        const QPainterPath out = LogicalToOutput().map(path);
+        if (path_.elementCount() == 0 || path_.currentPosition() != out.elementAt(0))
+            path_.moveTo(out.elementAt(0));
+        path_.connectPath(out);
+        return;
+    }
+    Shape(path, false, true);
+}
+
+void MetafileCanvas::Rectangle(const QRectF &r) {
+    QPainterPath path;
+    path.addRect(r.normalized());
+    Shape(path, true, true);
+}
+
+void MetafileCanvas::RoundRect(const QRectF &r, QSizeF corner) {
+    QPainterPath path;
+    path.addRoundedRect(r.normalized(), std::fabs(corner.width()) / 2, std::fabs(corner.height()) / 2);
+    Shape(path, true, true);
+}
+
+void MetafileCanvas::Ellipse(const QRectF &r) {
+    QPainterPath path;
+    path.addEllipse(r.normalized());
+    Shape(path, true, true);
+}
+
+void MetafileCanvas::Arc(ArcKind kind, const QRectF &box, QPointF start, QPointF end, bool toFromCurrent) {
+    const QRectF b = box.normalized();
+    if (b.width() <= 0 || b.height() <= 0)
+        return;
+    const QPointF c = b.center();
+    const double rx = b.width() / 2, ry = b.height() / 2;
+    auto angle = [&](QPointF p) {
+        return std::atan2(-(p.y() - c.y()) / ry, (p.x() - c.x()) / rx) * 180.0 / M_PI;
+    };
+    const double a0 = angle(start), a1 = angle(end);
+    double sweep = a1 - a0;
+    if (st.arcDirection == 2) {
+        while (sweep >= 0) sweep -= 360;
+    } else {
+        while (sweep <= 0) sweep += 360;
+    }
+    QPainterPath path;
+    if (kind == kPie) {
+        path.moveTo(c);
+        path.arcTo(b, a0, sweep);
+        path.closeSubpath();
+    } else {
+        if (toFromCurrent) {
+            path.moveTo(st.current);
+            QPainterPath probe;
+            probe.arcMoveTo(b, a0);
+            path.lineTo(probe.currentPosition());
+        } else {
+            path.arcMoveTo(b, a0);
+        }
+        path.arcTo(b, a0, sweep);
+        if (kind == kChord)
+            path.closeSubpath();
+    }
+    if (toFromCurrent)
+        st.current = path.currentPosition();
+    Shape(path, kind != kArc, true);
+}
+
+void MetafileCanvas::SetPixel(QPointF p, QColor c) {
+    const QPointF o = LogicalToOutput().map(p);
+    painter_.setTransform(QTransform());
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.fillRect(QRectF(std::floor(o.x()), std::floor(o.y()), 1, 1), c);
+}
+
+void MetafileCanvas::Text(QPointF p, const QString &text, int options, const QRectF *rect,
+                          const std::vector<double> &dx) {
+    const QTransform t = LogicalToOutput();
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (rect && (options & ETO_OPAQUE)) {
+        painter_.setTransform(t);
+        painter_.fillRect(rect->normalized(), st.bkColor);
+    }
+    if (!textAvailable_ || text.isEmpty() || (options & ETO_GLYPH_INDEX))
+        return;
+    const bool updateCp = st.textAlign & TA_UPDATECP;
+    const QPointF ref = updateCp ? st.current : p;
+    const QPointF o = t.map(ref);
+    const double sx = std::hypot(t.m11(), t.m12()), sy = std::hypot(t.m21(), t.m22());
+    const MetafileFont &lf = st.font;
+    double px = lf.height == 0 ? 12 * sy : std::abs(double(lf.height)) * sy * (lf.height > 0 ? 0.85 : 1.0);
+    if (!(px >= 1))
+        return;  // too small to see (or not a number)
+    px = std::min(px, 8192.0);
+    QFont font(lf.face.isEmpty() ? QStringLiteral("DejaVu Sans") : lf.face);
+    const int family = lf.pitchAndFamily & 0xF0;
+    font.setStyleHint(family == 0x10 ? QFont::Serif : family == 0x30 ? QFont::TypeWriter
+                      : family == 0x40 ? QFont::Decorative : QFont::SansSerif);
+    font.setPixelSize(int(std::lround(px)));
+    font.setWeight(QFont::Weight(std::clamp(lf.weight == 0 ? 400 : lf.weight, 1, 1000)));
+    font.setItalic(lf.italic);
+    font.setUnderline(lf.underline);
+    font.setStrikeOut(lf.strikeOut);
+    const QFontMetricsF fm(font);
+
+    double width = 0;
+    std::vector<double> advance;
+    if (!dx.empty()) {
+        advance.reserve(size_t(text.size()));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            advance.push_back(size_t(i) < dx.size() ? dx[size_t(i)] * sx : fm.horizontalAdvance(text[i]));
+            width += advance.back();
+        }
+    } else {
+        width = fm.horizontalAdvance(text);
+    }
+    double x0 = 0;
+    if ((st.textAlign & TA_CENTER) == TA_CENTER)
+        x0 = -width / 2;
+    else if (st.textAlign & TA_RIGHT)
+        x0 = -width;
+    double base = fm.ascent();
+    if ((st.textAlign & TA_BASELINE) == TA_BASELINE)
+        base = 0;
+    else if (st.textAlign & TA_BOTTOM)
+        base = -fm.descent();
+    const double angle = std::atan2(t.m12(), t.m11()) * 180.0 / M_PI - lf.escapement / 10.0;
+
+    if (rect && (options & ETO_CLIPPED)) {
+        QPainterPath clip;
+        clip.addRect(rect->normalized());
+        painter_.setTransform(t);
+        painter_.setClipPath(clip, st.clip ? Qt::IntersectClip : Qt::ReplaceClip);
+    }
+    QTransform g;
+    g.translate(o.x(), o.y());
+    g.rotate(angle);
+    painter_.setTransform(g);
+    if (st.bkMode == OPAQUE)
+        painter_.fillRect(QRectF(x0, base - fm.ascent(), width, fm.height()), st.bkColor);
+    painter_.setFont(font);
+    painter_.setPen(st.textColor);
+    if (advance.empty()) {
+        painter_.drawText(QPointF(x0, base), text);
+    } else {
+        double x = x0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            painter_.drawText(QPointF(x, base), QString(text[i]));
+            x += advance[size_t(i)];
+        }
+    }
+    if (rect && (options & ETO_CLIPPED))
+        ApplyClip();
+    if (updateCp) {
+        bool ok = false;
+        const QTransform inv = t.inverted(&ok);
+        if (ok)
+            st.current = inv.map(g.map(QPointF(x0 + width, 0)));
+    }
+}
+
+void MetafileCanvas::Bitmap(const QRectF &dst, const QImage &image, const QRectF &src, uint32_t rop) {
+    if (pathOpen_)
+        return;
+    QRectF d = dst.normalized();
+    if (image.isNull() || rop == PATCOPY || rop == PATINVERT || rop == BLACKNESS || rop == WHITENESS ||
+        rop == DSTINVERT) {
+        Prepare(false, false);
+        QPainterPath area;
+        area.addRect(d);
+        if (rop == BLACKNESS || rop == WHITENESS) {
+            painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter_.fillPath(area, rop == BLACKNESS ? Qt::black : Qt::white);
+        } else if (rop == DSTINVERT) {
+            painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
+            painter_.fillPath(area, Qt::black);
+        } else if (st.brush.style != BS_NULL) {
+            painter_.setCompositionMode(rop == PATINVERT ? QPainter::RasterOp_SourceXorDestination
+                                                         : QPainter::CompositionMode_SourceOver);
+            painter_.fillPath(area, MakeBrush(st.brush));
+        }
+        return;
+    }
+    QImage img = image;
+    QRectF s = src;
+    const bool mirrorX = dst.width() < 0, mirrorY = dst.height() < 0;
+    if (mirrorX || mirrorY) {
+        img = image.mirrored(mirrorX, mirrorY);
+        if (mirrorX) s.moveLeft(image.width() - s.right());
+        if (mirrorY) s.moveTop(image.height() - s.bottom());
+    }
+    Prepare(false, false);
+    painter_.setCompositionMode(img.hasAlphaChannel() ? QPainter::CompositionMode_SourceOver : RopMode(rop));
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, st.stretchMode == 4);
+    painter_.drawImage(d, img, s);
+}
+
+void MetafileCanvas::FillRegion(const QPainterPath &outputRegion, const MetafileBrush &brush) {
+    painter_.setTransform(QTransform());
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.fillPath(outputRegion, MakeBrush(brush));
+}
+
+QPainterPath MetafileCanvas::LogicalRegionToOutput(const QRegion &r) const {
+    QPainterPath p;
+    p.addRegion(r);
+    return LogicalToOutput().map(p);
+}
+
+QPainterPath MetafileCanvas::DeviceRegionToOutput(const QRegion &r) const {
+    QPainterPath p;
+    p.addRegion(r);
+    return deviceToOutput_.map(p);
+}
+
+// --- clipping ---------------------------------------------------------------------------------
+
+void MetafileCanvas::IntersectClipRect(const QRectF &r) {
+    QPainterPath p;
+    p.addRect(r.normalized());
+    CombineClip(LogicalToOutput().map(p), RGN_AND);
+}
+
+void MetafileCanvas::ExcludeClipRect(const QRectF &r) {
+    QPainterPath p;
+    p.addRect(r.normalized());
+    CombineClip(LogicalToOutput().map(p), RGN_DIFF);
+}
+
+void MetafileCanvas::CombineClip(const std::optional<QPainterPath> &region, int mode) {
+    if (mode == RGN_COPY || !region) {
+        st.clip = region;
+    } else {
+        QPainterPath all;
+        all.addRect(QRectF(0, 0, image_.width(), image_.height()));
+        const QPainterPath cur = st.clip ? *st.clip : all;
+        QPainterPath next;
+        switch (mode) {
+        case RGN_AND: next = cur.intersected(*region); break;
+        case RGN_OR: next = cur.united(*region); break;
+        case RGN_XOR: next = cur.united(*region).subtracted(cur.intersected(*region)); break;
+        case RGN_DIFF: next = cur.subtracted(*region); break;
+        default: return;
+        }
+        st.clip = next;
+    }
+    if (st.clip && st.clip->elementCount() > kMaxClipElements) {
+        QPainterPath box;
+        box.addRect(st.clip->boundingRect());
+        st.clip = box;
+    }
+    ApplyClip();
+}
+
+void MetafileCanvas::OffsetClip(QPointF offset) {
+    if (!st.clip)
+        return;
+    const QTransform t = LogicalToOutput();
+    const QPointF d = t.map(offset) - t.map(QPointF(0, 0));
+    st.clip->translate(d);
+    ApplyClip();
+}
+
+// --- paths ------------------------------------------------------------------------------------
+
+void MetafileCanvas::BeginPath() {
+    pathOpen_ = true;
+    path_ = QPainterPath();
+}
+
+void MetafileCanvas::CloseFigure() {
+    if (pathOpen_)
+        path_.closeSubpath();
+}
+
+void MetafileCanvas::FillPath(bool stroke, bool fill) {
+    pathOpen_ = false;
+    if (path_.isEmpty())
+        return;
+    const double scale = Scale(LogicalToOutput());
+    painter_.setTransform(QTransform());
+    painter_.setCompositionMode(Rop2Mode(st.rop2));
+    QPen pen = stroke ? MakePen() : QPen(Qt::NoPen);
+    if (stroke && !pen.isCosmetic())
+        pen.setWidthF(pen.widthF() * scale);
+    painter_.setPen(pen);
+    painter_.setBrush(fill ? MakeBrush(st.brush) : QBrush(Qt::NoBrush));
+    path_.setFillRule(st.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    if (st.rop2 != 11)
+        painter_.drawPath(path_);
+    path_ = QPainterPath();
+}
+
+void MetafileCanvas::SelectClipPath(int mode) {
+    pathOpen_ = false;
+    path_.setFillRule(st.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    CombineClip(path_, mode);
+    path_ = QPainterPath();
+}
