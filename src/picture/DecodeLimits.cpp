@@ -19,8 +19,12 @@ void CheckPictureSize(int64_t width, int64_t height) {
 
 void CheckDataPromise(int64_t pixels, int64_t fileBytes, int64_t maxPixelsPerByte) {
     if (fileBytes < 0 || pixels / maxPixelsPerByte > fileBytes)
-        throw OrvantaError(QStringLiteral(
-            "Cannot load image. The file is too short for the picture its header describes."));
+        RaiseTooShort();
+}
+
+void RaiseTooShort() {
+    throw OrvantaError(
+        QStringLiteral("Cannot load image. The file is too short for the picture its header describes."));
 }
 
 void SizeBitmap(TBitmap32 &bitmap, int width, int height) {

@@ -22,6 +22,9 @@ void CheckPictureSize(int64_t width, int64_t height);
 // data compressed at most `maxPixelsPerByte` to one.
 void CheckDataPromise(int64_t pixels, int64_t fileBytes, int64_t maxPixelsPerByte);
 
+// "Cannot load image. The file is too short for the picture its header describes."
+[[noreturn]] void RaiseTooShort();
+
 // Sizes the bitmap after CheckPictureSize; allocation failure becomes an OrvantaError.
 void SizeBitmap(TBitmap32 &bitmap, int width, int height);
 

@@ -2,6 +2,8 @@
 
 #include "picture/DecodeLimits.h"
 #include "picture/PictureFormats.h"
+#include "picture/codecs/BmpRle24.h"
+#include "picture/codecs/DdsUncompressed.h"
 #include "picture/codecs/EpsDecoder.h"
 #include "picture/codecs/GifDecoder.h"
 #include "picture/codecs/IconReader.h"
@@ -9,6 +11,7 @@
 #include "picture/codecs/MagickDecoder.h"
 #include "picture/codecs/MetafileDecoder.h"
 #include "picture/codecs/PngDecoder.h"
+#include "picture/codecs/PsdComposite.h"
 #include "picture/codecs/PspDecoder.h"
 #include "picture/codecs/TiffDecoder.h"
 #include "platform/Errors.h"
@@ -39,17 +42,32 @@ PictureDecoder Magick(const char *coder, const char *shortName) {
     };
 }
 
+// ImageMagick first; a file it refuses goes to our own reader of the layouts ImageMagick 6 lacks,
+// and when that one does not know the file either, ImageMagick's refusal stands.
+using Fallback = bool (*)(const QByteArray &, TBitmap32 &);
+PictureDecoder MagickThen(const char *coder, const char *shortName, Fallback fallback) {
+    return [coder, shortName, fallback](const QString &fileName, TBitmap32 &bitmap) {
+        const QByteArray data = decode_limits::ReadWholeFile(fileName);
+        try {
+            DecodeWithMagick(data, coder, shortName, bitmap);
+        } catch (const OrvantaError &) {
+            if (!fallback(data, bitmap))
+                throw;
+        }
+    };
+}
+
 void FillBuiltIns(DecoderTable &t) {
     const PictureDecoder metafile = FromFile(DecodeMetafile);
     const PictureDecoder icon = FromFile(ReadIcon);
-    const PictureDecoder bmp = Magick(magick_coder::Bmp, "BMP");
+    const PictureDecoder bmp = MagickThen(magick_coder::Bmp, "BMP", DecodeBmpRle24);
     const PictureDecoder jpeg = FromFile(DecodeJpeg);
     const PictureDecoder targa = Magick(magick_coder::Targa, "TGA");
     const PictureDecoder tiff = FromFile(DecodeTiff);
     const PictureDecoder eps = FromFile(DecodeEps);
     const PictureDecoder pcx = Magick(magick_coder::Pcx, "PCX");
     const PictureDecoder sgi = Magick(magick_coder::Sgi, "SGI");
-    const PictureDecoder psd = Magick(magick_coder::Photoshop, "PSD");
+    const PictureDecoder psd = MagickThen(magick_coder::Photoshop, "PSD", DecodePsdComposite);
     const PictureDecoder gif = FromFile(DecodeGif);
     const PictureDecoder png = FromFile(DecodePng);
 
@@ -59,7 +77,7 @@ void FillBuiltIns(DecoderTable &t) {
     t.Add("ico", "Windows icon", icon);
     t.Add("bmp", "Windows Bitmap", bmp);
     // 2. to 4.
-    t.Add("dds", "Microsoft DirectDraw Surface", Magick(magick_coder::Dds, "DDS"));
+    t.Add("dds", "Microsoft DirectDraw Surface", MagickThen(magick_coder::Dds, "DDS", DecodeUncompressedDds));
     t.Add("dib", "Device Independent Bitmap", bmp);
     t.Add("jpeg", "Joint Picture Expert Group", jpeg);
     t.Add("jpg", "Joint Picture Expert Group", jpeg);

@@ -30,6 +30,8 @@ void ReadBytes(png_structp png, png_bytep out, size_t length) {
 }
 
 void OnWarning(png_structp, png_const_charp) {}
+// libpng's own handler would print the message; the decoder reports its own instead.
+void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 enum class Failure { None, Library, Size };
 
@@ -86,7 +88,7 @@ Failure Decode(png_structp png, png_infop info, Reader &reader, TBitmap32 &bitma
 void DecodePng(const QByteArray &data, TBitmap32 &bitmap) {
     if (data.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(data.constData()), 0, 8) != 0)
         decode_limits::RaiseInvalidFormat("PNG");
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, OnWarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (!png)
         throw OrvantaError(QStringLiteral("Cannot load image. Not enough memory."));
     png_infop info = png_create_info_struct(png);
