@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
+#include <exception>
 
 PixelRect IntersectRects(const PixelRect &a, const PixelRect &b) {
     PixelRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
@@ -29,7 +29,7 @@ void TBitmap32::SetSize(int width, int height) {
         width_ = height_ = 0;
     try {
         bits_.assign(size_t(width_) * size_t(height_), 0);
-    } catch (const std::bad_alloc &) {
+    } catch (const std::exception &) { // bad_alloc, or length_error past the vector's limit
         width_ = height_ = 0;
         bits_.clear();
         bits_.shrink_to_fit();

@@ -18,6 +18,8 @@ void Kernel(const Target &t, const TBitmap32 &src, const MappingTable &cols,
             const MappingTable &rows, bool clamp) {
     const int firstX = cols.minIndex;
     const int lastX = cols.maxIndex;
+    if (cols.count() <= 0 || rows.count() <= 0 || lastX < firstX)
+        return;
     // One row of four sums per source column, reused for every destination row.
     std::vector<int32_t> V(size_t(lastX - firstX + 1) * 4);
     for (int64_t j = 0; j < rows.count(); ++j) {
