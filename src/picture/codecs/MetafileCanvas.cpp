@@ -498,6 +498,8 @@ void MetafileCanvas::Bitmap(const QRectF &dst, const QImage &image, const QRectF
     if (pathOpen_)
         return;
     QRectF d = dst.normalized();
+    // Blits without a source bitmap: the pattern and constant operations; the rest (such as
+    // 0xAA0029, which leaves the destination as it is) draw nothing.
     if (image.isNull() || rop == PATCOPY || rop == PATINVERT || rop == BLACKNESS || rop == WHITENESS ||
         rop == DSTINVERT) {
         Prepare(false, false);
@@ -509,7 +511,7 @@ void MetafileCanvas::Bitmap(const QRectF &dst, const QImage &image, const QRectF
         } else if (rop == DSTINVERT) {
             painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
             painter_.fillPath(area, Qt::black);
-        } else if (st.brush.style != BS_NULL) {
+        } else if ((rop == PATCOPY || rop == PATINVERT) && st.brush.style != BS_NULL) {
             painter_.setCompositionMode(rop == PATINVERT ? QPainter::RasterOp_SourceXorDestination
                                                          : QPainter::CompositionMode_SourceOver);
             painter_.fillPath(area, MakeBrush(st.brush));
