@@ -10,6 +10,7 @@
 
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 using resample::Impl;
@@ -548,6 +549,60 @@ TEST(FastPath, EqualsReferenceOnThinAndOddShapes) {
                 ASSERT_TRUE(SameBits(a, b)) << Name(f) << " " << sw << "x" << sh << " -> " << dw
                                             << "x" << dh << " (" << resample::MethodName(m) << ")";
             }
+    }
+}
+
+// Sub-rectangles of the source and clipped, offset destinations: both loops read only inside
+// the source rectangle and agree bit for bit.
+TEST(FastPath, EqualsReferenceOnSourceRectanglesAndClips) {
+    if (!resample::FastAvailable())
+        GTEST_SKIP() << "no vectorised loops on this processor";
+    std::mt19937 rng(8);
+    std::uniform_int_distribution<int> coord(0, 120);
+    for (int round = 0; round < 30; ++round) {
+        const TBitmap32 src = Random(121, 97, rng);
+        int l = coord(rng), r = coord(rng), t = coord(rng) % 97, b = coord(rng) % 97;
+        if (l > r) std::swap(l, r);
+        if (t > b) std::swap(t, b);
+        const PixelRect srcRect{l, t, r + 1, b + 1};
+        const PixelRect dstRect{coord(rng) - 60, coord(rng) - 60, coord(rng) + 10, coord(rng) + 10};
+        const PixelRect clip{coord(rng) / 2, coord(rng) / 2, coord(rng), coord(rng)};
+        for (TStretchFilter f : kAllFilters) {
+            TBitmap32 a(90, 80), c(90, 80);
+            a.Clear(0xDEADBEEFu);
+            c.Clear(0xDEADBEEFu);
+            resample::StretchTransferWith(Impl::Scalar, a, dstRect, clip, src, srcRect, f, dmOpaque);
+            resample::StretchTransferWith(Impl::Fast, c, dstRect, clip, src, srcRect, f, dmOpaque);
+            ASSERT_TRUE(SameBits(a, c)) << Name(f) << " round " << round;
+        }
+    }
+}
+
+// Transfers on several threads at once give what they give alone: no shared mutable state.
+TEST(StretchTransfer, ThreadsDoNotInterfere) {
+    std::mt19937 rng(9);
+    std::vector<TBitmap32> sources;
+    for (int i = 0; i < 4; ++i)
+        sources.push_back(Random(150 + 37 * i, 120 - 13 * i, rng));
+    auto work = [&](int i, TBitmap32 &out) {
+        for (TStretchFilter f : kAllFilters) {
+            TBitmap32 dst;
+            Stretch(sources[size_t(i)], dst, 64 + 50 * i, 200 - 30 * i, f);
+            if (f == TStretchFilter(i + 2))
+                out = dst;
+        }
+    };
+    std::vector<TBitmap32> alone(4), together(4);
+    for (int i = 0; i < 4; ++i)
+        work(i, alone[size_t(i)]);
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 4; ++i)
+            threads.emplace_back(work, i, std::ref(together[size_t(i)]));
+        for (std::thread &t : threads)
+            t.join();
+        for (int i = 0; i < 4; ++i)
+            ASSERT_TRUE(SameBits(alone[size_t(i)], together[size_t(i)])) << i;
     }
 }
 
