@@ -265,6 +265,9 @@ std::unique_ptr<TGLPickList> TGLSceneBuffer::PickInRect(const QRect &rect, int c
     };
     try {
         renderDPI_ = int(std::lround(96.0 * pixelRatio_));
+        // The same state as a frame (face culling decides what a pick can hit), whatever was
+        // drawn last.
+        SetupRenderState();
         PrepareMatrices(0, 0, vpWidth_, vpHeight_, renderDPI_, &rect);
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
         long n = std::max(countGuess, 8);
