@@ -157,8 +157,12 @@ void MetafileCanvas::SelectStockObject(int stock) {
 }
 
 void MetafileCanvas::DeleteObject(size_t index) {
-    if (index < objects_.size())
-        objects_[index] = MetafileObject{};
+    if (index < objects_.size()) {
+        MetafileObject &o = objects_[index];
+        o.kind = MetafileObject::None;
+        o.brush.pattern = QImage();
+        o.region = QRegion();
+    }
 }
 
 // --- states -----------------------------------------------------------------------------------

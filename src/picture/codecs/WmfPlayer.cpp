@@ -416,8 +416,6 @@ void WmfPlay(const uint8_t *data, size_t size, const WmfInfo &info, MetafileCanv
     s.mapMode = MM_ANISOTROPIC;
     s.windowOrg = info.frame.topLeft();
     s.windowExt = QPointF(info.frame.width(), info.frame.height());
-    if (!info.placeable)
-        s.windowExt = QPointF(info.frame.size().width(), info.frame.size().height());
     s.viewportOrg = QPointF(0, 0);
     s.viewportExt = QPointF(info.width, info.height);
     size_t pos = info.recordsAt;
@@ -432,7 +430,13 @@ void WmfPlay(const uint8_t *data, size_t size, const WmfInfo &info, MetafileCanv
         try {
             Play(canvas, fn, params);
         } catch (const Short &) {
-            // A record too short for its parameters is skipped.
+            // A record too short for its parameters is skipped; a creation record still takes
+            // its slot in the object table, so the later object numbers stay right.
+            if (((fn & 0xF0) == 0xF0 && fn != DELETEOBJECT) || fn == DIBCREATEPATTERNBRUSH) {
+                MetafileObject placeholder;
+                placeholder.kind = MetafileObject::Palette;
+                canvas.AddObject(placeholder);
+            }
         }
         pos += size_t(words) * 2;
     }
