@@ -89,11 +89,12 @@ void PaintBrowse(QPainter &p) {
     p.drawPath(head);
 }
 
-// A magnifying glass: round lens at centre with radius r, handle towards the lower right.
-void PaintMagnifier(QPainter &p, QPointF centre, double r) {
+// A magnifying glass: round lens at centre with radius r, a handle of the given length towards
+// the lower right.
+void PaintMagnifier(QPainter &p, QPointF centre, double r, double handle = 10) {
     const double a = M_PI / 4;
     const QPointF rim(centre.x() + r * std::cos(a), centre.y() + r * std::sin(a));
-    const QPointF end(centre.x() + (r + 10) * std::cos(a), centre.y() + (r + 10) * std::sin(a));
+    const QPointF end(centre.x() + (r + handle) * std::cos(a), centre.y() + (r + handle) * std::sin(a));
     p.setPen(QPen(kHandle.darker(140), 5.5, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(rim, end);
     p.setPen(QPen(kHandle, 3.5, Qt::SolidLine, Qt::RoundCap));
@@ -113,27 +114,29 @@ void PaintSign(QPainter &p, QPointF centre, bool plus) {
     if (plus) p.drawLine(centre - QPointF(0, 4.5), centre + QPointF(0, 4.5));
 }
 
-// One small arrow pointing from (x, y) outwards along (dx, dy) (a diagonal unit step).
+// One small arrow whose tip sits at (x, y) near a corner, pointing out of the picture; (dx, dy)
+// is the diagonal unit step from the tip inwards.
 void PaintCornerArrow(QPainter &p, double x, double y, double dx, double dy) {
     const QPointF tip(x, y);
-    p.setPen(QPen(kChevronDark, 1.8, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(tip, tip - QPointF(6 * dx, 6 * dy));
+    p.setPen(QPen(kChevronDark, 2.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(tip + QPointF(2 * dx, 2 * dy), tip + QPointF(7 * dx, 7 * dy));
     QPainterPath head;
     head.moveTo(tip);
-    head.lineTo(tip - QPointF(5 * dx, 0));
-    head.lineTo(tip - QPointF(0, 5 * dy));
+    head.lineTo(tip + QPointF(6 * dx, 0));
+    head.lineTo(tip + QPointF(0, 6 * dy));
     head.closeSubpath();
-    p.setPen(Qt::NoPen);
-    p.setBrush(kChevronDark);
+    p.setPen(QPen(kChevronDark, 0.8));
+    p.setBrush(kChevronGreen);
     p.drawPath(head);
 }
 
+// A magnifying glass between four arrows pointing to the corners.
 void PaintZoomAll(QPainter &p) {
-    PaintCornerArrow(p, 4, 4, 1, 1);
-    PaintCornerArrow(p, 36, 4, -1, 1);
-    PaintCornerArrow(p, 4, 36, 1, -1);
-    PaintCornerArrow(p, 36, 36, -1, -1);
-    PaintMagnifier(p, QPointF(17.5, 17.5), 7.5);
+    PaintCornerArrow(p, 3, 3, 1, 1);
+    PaintCornerArrow(p, 37, 3, -1, 1);
+    PaintCornerArrow(p, 3, 37, 1, -1);
+    PaintCornerArrow(p, 37, 37, -1, -1);
+    PaintMagnifier(p, QPointF(18, 18), 6.5, 6);
 }
 
 // A monitor with a blue screen and a white diagonal arrow across it.

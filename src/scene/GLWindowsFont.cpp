@@ -85,8 +85,9 @@ void TGLWindowsBitmapFont::BuildGlyphAtlas() {
 
     int cellWidth = std::max({fm.horizontalAdvance(QStringLiteral("M")), fm.horizontalAdvance(QStringLiteral("W")),
                               fm.horizontalAdvance(QStringLiteral("_"))}) + 2;
-    // The height of a text is the font's cell height, whatever its characters.
-    SetCharHeight(fm.size(Qt::TextSingleLine, QStringLiteral("\"_pI|,")).height() + 2);
+    // The height of a one-line text ("\"_pI|," is the tallest mix) is the font's cell height,
+    // ascent plus descent, whatever its characters.
+    SetCharHeight(fm.height() + 2);
     if (font_.Italic) {
         SetItalicFix(-(cellWidth / 3));
         cellWidth += cellWidth / 3;
