@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 // Paint Shop Pro files (all little-endian):
@@ -29,7 +30,6 @@
 
 namespace {
 
-constexpr int64_t kMaxPixels = int64_t(1) << 28;  // largest canvas or layer accepted
 constexpr int kMaxSide = 1 << 20;
 constexpr int kMaxLayers = 4096;
 constexpr int kMaxChannels = 64;  // per layer
@@ -272,17 +272,17 @@ void Blend(const Raster &raster, const ImageInfo &info, const TColor32 *palette,
     }
 }
 
-void CheckSize(int64_t w, int64_t h) {
-    if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || w * h > kMaxPixels)
+void CheckSize(int64_t w, int64_t h, int64_t maxPixels) {
+    if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || w * h > maxPixels)
         Fail();
 }
 
-ImageInfo ReadImageAttributes(Reader r, int major) {
+ImageInfo ReadImageAttributes(Reader r, int major, int64_t maxPixels) {
     if (major >= 4)
         r.U32();  // chunk length
     ImageInfo info;
     const int32_t w = r.S32(), h = r.S32();
-    CheckSize(w, h);
+    CheckSize(w, h, maxPixels);
     info.width = w;
     info.height = h;
     r.Skip(8 + 1);  // resolution, resolution unit
@@ -315,7 +315,8 @@ void ReadPalette(Reader r, int major, TColor32 *palette, bool &hasPalette) {
 }
 
 // Reads one layer block; returns false when the layer is not a visible raster layer.
-bool ReadLayer(Reader r, int major, const Block &block, const ImageInfo &info, Raster &raster) {
+bool ReadLayer(Reader r, int major, const Block &block, const ImageInfo &info, int64_t maxPixels,
+               Raster &raster) {
     int32_t image[4], saved[4];
     int type, flags;
     if (major == 3) {
@@ -352,7 +353,7 @@ bool ReadLayer(Reader r, int major, const Block &block, const ImageInfo &info, R
         Fail();
     if (w == 0 || h == 0)
         return false;
-    CheckSize(w, h);
+    CheckSize(w, h, maxPixels);
     const int64_t left = int64_t(image[0]) + saved[0], top = int64_t(image[1]) + saved[1];
     if (left < -kMaxSide || left > kMaxSide || top < -kMaxSide || top > kMaxSide)
         Fail();
@@ -430,9 +431,7 @@ bool ReadCompositeBank(Reader r, int major, const ImageInfo &info, const TColor3
     return false;
 }
 
-} // namespace
-
-void DecodePsp(const QByteArray &data, TBitmap32 &bitmap) {
+void Decode(const QByteArray &data, TBitmap32 &bitmap, int64_t maxPixels) {
     Reader file{reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size())};
     if (file.size < 36 || std::memcmp(file.data, kSignature, sizeof kSignature - 1) != 0)
         Fail();
@@ -453,7 +452,7 @@ void DecodePsp(const QByteArray &data, TBitmap32 &bitmap) {
     Reader r = file;
     while (NextBlock(r, major, b)) {
         if (b.id == 0 && !haveInfo) {
-            info = ReadImageAttributes(b.body, major);
+            info = ReadImageAttributes(b.body, major, maxPixels);
             haveInfo = true;
         } else if (b.id == 2) {
             ReadPalette(b.body, major, palette, hasPalette);
@@ -487,7 +486,7 @@ void DecodePsp(const QByteArray &data, TBitmap32 &bitmap) {
             if (++layers > kMaxLayers)
                 Fail();
             Raster raster;
-            if (ReadLayer(l.body, major, l, info, raster))
+            if (ReadLayer(l.body, major, l, info, maxPixels, raster))
                 Blend(raster, info, hasPalette ? palette : nullptr, bitmap);
         }
     }
@@ -495,4 +494,16 @@ void DecodePsp(const QByteArray &data, TBitmap32 &bitmap) {
     if (layers == 0)
         Fail();
     bitmap.SetAlpha(255);
+}
+
+} // namespace
+
+void DecodePsp(const QByteArray &data, TBitmap32 &bitmap) { DecodePsp(data, bitmap, kPspMaxPixels); }
+
+void DecodePsp(const QByteArray &data, TBitmap32 &bitmap, int64_t maxPixels) {
+    try {
+        Decode(data, bitmap, maxPixels);
+    } catch (const std::bad_alloc &) {
+        Fail();
+    }
 }

@@ -6,5 +6,12 @@
 
 #include <QByteArray>
 
+#include <cstdint>
+
+// Largest canvas or layer the decoder accepts, in pixels.
+constexpr int64_t kPspMaxPixels = int64_t(1) << 28;
+
 // Decodes the Paint Shop Pro file in data into bitmap (alpha 255). Raises OrvantaError on failure.
 void DecodePsp(const QByteArray &data, TBitmap32 &bitmap);
+// The same with a lower size limit (for tools such as the fuzzer).
+void DecodePsp(const QByteArray &data, TBitmap32 &bitmap, int64_t maxPixels);
