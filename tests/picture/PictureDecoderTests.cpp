@@ -6,10 +6,13 @@
 #include "picture/Bitmap32.h"
 #include "picture/PictureLoader.h"
 #include "picture/codecs/EpsDecoder.h"
+#include "picture/codecs/MagickDecoder.h"
 #include "platform/Errors.h"
 
 #include <QFile>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -162,6 +165,40 @@ TEST(MagickDecoders, NeverGuessTheFormatFromTheContent) {
     const QByteArray ps = "%!PS-Adobe-3.0\n%%BoundingBox: 0 0 10 10\nshowpage\n";
     for (const char *name : {"x.ppm", "x.bmp", "x.psd", "x.eps"})
         EXPECT_FALSE(DecodeBytes(ps, name).error.isEmpty()) << name;
+}
+
+// Only the coders of the decoder table may run, whoever asks.
+TEST(MagickDecoders, OtherCodersAreDisabled) {
+    const QByteArray gif = ReadFile(Corpus("gif/hopper.gif"));
+    const QByteArray png = ReadFile(Corpus("png/basn2c08.png"));
+    TBitmap32 bitmap;
+    EXPECT_THROW(DecodeWithMagick(gif, "GIF", "GIF", bitmap), OrvantaError);
+    EXPECT_THROW(DecodeWithMagick(png, "PNG", "PNG", bitmap), OrvantaError);
+    EXPECT_THROW(DecodeWithMagick("%!PS-Adobe-3.0\nshowpage\n", "PS", "PS", bitmap), OrvantaError);
+    EXPECT_NO_THROW(DecodeWithMagick(ReadFile(Corpus("bmp/rgb24.bmp")), "BMP", "BMP", bitmap));
+    EXPECT_EQ(bitmap.Width(), 127);
+}
+
+// Decoding runs on worker threads: every decoder, ImageMagick's start-up among them, at once.
+TEST(LoadPictureFile, DecodesOnManyThreadsAtOnce) {
+    const char *files[] = {"psd/hopper.psd", "jpeg/testorig.jpg", "png/basi6a16.png", "tiff/quad-jpeg.tif",
+                           "targa/CTC32.TGA", "gif/hopper.gif", "sgi/hopper.sgi", "bmp/pal8rle.bmp"};
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 6; ++i) {
+                TBitmap32 bitmap;
+                try {
+                    LoadPictureFile(Corpus(files[(t + i) % 8]), bitmap);
+                } catch (const OrvantaError &) {
+                    ++failures;
+                }
+            }
+        });
+    for (std::thread &t : threads)
+        t.join();
+    EXPECT_EQ(failures.load(), 0);
 }
 
 QByteArray EpsHeader(uint32_t tiffOffset, uint32_t tiffLength) {

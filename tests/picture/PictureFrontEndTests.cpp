@@ -229,3 +229,45 @@ TEST(LoadPictureFile, EveryResultIsOpaque) {
 }
 
 } // namespace
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    QString output;
+};
+
+ToolRun RunDecodeTool(const QStringList &args) {
+    QProcess tool;
+    tool.start(orvanta::test::BinDir() + "/orvanta-decode", args);
+    if (!tool.waitForFinished(120000))
+        return ToolRun{-1, QString()};
+    return ToolRun{tool.exitCode(), QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed()};
+}
+
+TEST(OrvantaDecodeTool, PrintsTheSizeOrTheMessage) {
+    EXPECT_EQ(RunDecodeTool({Corpus("jpeg/testorig.jpg")}).output, "227x149");
+    EXPECT_EQ(RunDecodeTool({Corpus("jpeg/testorig.jpg")}).exitCode, 0);
+    const ToolRun unknown = RunDecodeTool({Corpus("pnm/hopper.pnm")});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.output, "Unknown picture file extension (.pnm)");
+    // The JPEG 2000 plug-in beside the tool is found as the viewer finds its own.
+    EXPECT_EQ(RunDecodeTool({Corpus("jpeg2000/input.jp2")}).output, "70x46");
+    EXPECT_EQ(RunDecodeTool({}).exitCode, 1);
+    EXPECT_EQ(RunDecodeTool({"--no-such-option", Corpus("jpeg/testorig.jpg")}).exitCode, 1);
+}
+
+TEST(OrvantaDecodeTool, WritesTheBitmapAsPng) {
+    orvanta::test::TempDir dir;
+    ASSERT_EQ(RunDecodeTool({Corpus("targa/CTC24.TGA"), dir.file("out.png")}).exitCode, 0);
+    TBitmap32 written, direct;
+    LoadPictureFile(dir.file("out.png"), written);
+    LoadPictureFile(Corpus("targa/CTC24.TGA"), direct);
+    ASSERT_EQ(written.Width(), direct.Width());
+    ASSERT_EQ(written.Height(), direct.Height());
+    for (int y = 0; y < direct.Height(); y += 3)
+        for (int x = 0; x < direct.Width(); x += 3)
+            ASSERT_EQ(written.Pixel(x, y), direct.Pixel(x, y)) << x << "," << y;
+}
+
+} // namespace
