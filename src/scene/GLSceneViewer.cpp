@@ -124,8 +124,7 @@ void TGLSceneViewer::initializeGL() {
             [this]() {
                 makeCurrent();
                 buffer_.DestroyRenderingContext();
-            },
-            Qt::UniqueConnection);
+            });
     try {
         buffer_.CreateRenderingContext(std::make_unique<ViewerContext>(this));
         UpdateViewportSize();
