@@ -41,12 +41,17 @@ struct ImageHolder {
     }
 };
 
-// MagickCore's own time resource counts from the start of the process; a per-decode deadline
+// MagickCore's own time resource counts from the first decode of the process and, once passed,
+// ends the whole process from inside the library. It stays unlimited; a per-decode deadline
 // through the progress monitor keeps one slow file from blocking a worker instead.
 MagickBooleanType CheckDeadline(const char *, const MagickOffsetType, const MagickSizeType, void *client) {
     const auto *deadline = static_cast<const std::chrono::steady_clock::time_point *>(client);
     return std::chrono::steady_clock::now() < *deadline ? MagickTrue : MagickFalse;
 }
+
+// False when a system policy limits MagickCore's time resource (which the program cannot raise):
+// decoding would then end the program after that time, so these decoders refuse instead.
+bool gTimeUnlimited = true;
 
 } // namespace
 
@@ -64,11 +69,16 @@ void InitMagick() {
         SetMagickResourceLimit(HeightResource, MagickSizeType(decode_limits::kMaxPictureSide));
         // Decoding runs on the program's own worker threads; MagickCore adds none.
         SetMagickResourceLimit(ThreadResource, 1);
+        SetMagickResourceLimit(TimeResource, MagickResourceInfinity);
+        gTimeUnlimited = GetMagickResourceLimit(TimeResource) == MagickResourceInfinity;
     });
 }
 
 void DecodeWithMagick(const QByteArray &data, const char *coder, const char *shortName, TBitmap32 &bitmap) {
     InitMagick();
+    if (!gTimeUnlimited)
+        throw OrvantaError(QStringLiteral(
+            "Cannot load image. The system's ImageMagick policy sets a time limit that would end the program."));
     if (data.isEmpty())
         decode_limits::RaiseInvalidFormat(shortName);
     ImageInfoHolder info;
@@ -83,9 +93,8 @@ void DecodeWithMagick(const QByteArray &data, const char *coder, const char *sho
         info.info->scene = 0;
         info.info->number_scenes = 1;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kTimePerDecode;
-    auto deadlineCopy = deadline;
-    SetImageInfoProgressMonitor(info.info, CheckDeadline, &deadlineCopy);
+    auto deadline = std::chrono::steady_clock::now() + kTimePerDecode;
+    SetImageInfoProgressMonitor(info.info, CheckDeadline, &deadline);
 
     ImageHolder image;
     image.image = BlobToImage(info.info, data.constData(), size_t(data.size()), exception.info);
