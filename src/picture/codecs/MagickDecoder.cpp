@@ -49,6 +49,20 @@ MagickBooleanType CheckDeadline(const char *, const MagickOffsetType, const Magi
     return std::chrono::steady_clock::now() < *deadline ? MagickTrue : MagickFalse;
 }
 
+// Turns MagickCore's refusal into the program's message: a resource limit is a picture too large,
+// missing data a file too short for its header, anything else an invalid file.
+[[noreturn]] void RaiseRefusal(const ExceptionInfo *exception, const char *shortName) {
+    const QString reason = QString::fromUtf8(exception->reason ? exception->reason : "");
+    if (exception->severity == ResourceLimitError || reason.contains(QLatin1String("exceeds limit")) ||
+        reason.contains(QLatin1String("ResourcesExhausted"), Qt::CaseInsensitive))
+        throw OrvantaError(QStringLiteral("Cannot load image. The %1 picture is too large for the decoding limits.")
+                               .arg(QLatin1String(shortName)));
+    if (reason.contains(QLatin1String("UnexpectedEndOfFile"), Qt::CaseInsensitive) ||
+        reason.contains(QLatin1String("InsufficientImageData"), Qt::CaseInsensitive))
+        decode_limits::RaiseTooShort();
+    decode_limits::RaiseInvalidFormat(shortName);
+}
+
 // False when a system policy limits MagickCore's time resource (which the program cannot raise):
 // decoding would then end the program after that time, so these decoders refuse instead.
 bool gTimeUnlimited = true;
@@ -99,7 +113,7 @@ void DecodeWithMagick(const QByteArray &data, const char *coder, const char *sho
     ImageHolder image;
     image.image = BlobToImage(info.info, data.constData(), size_t(data.size()), exception.info);
     if (!image.image || exception.info->severity >= ErrorException)
-        decode_limits::RaiseInvalidFormat(shortName);
+        RaiseRefusal(exception.info, shortName);
     Image *first = image.image;
     decode_limits::CheckPictureSize(int64_t(first->columns), int64_t(first->rows));
     if (TransformImageColorspace(first, sRGBColorspace) == MagickFalse)
