@@ -1,12 +1,39 @@
 #pragma once
-// TfrmMain: the main window. It owns everything the running instance shows and wires the
-// user's input to the operations of the wall.
+// TfrmMain: the main window. It owns the scene and its viewer, the picture wall, the frame
+// clock, the timers, the context menu and the drop target, and wires the user's input to the
+// operations of the wall. Its handlers are split by subject:
+//   fmMain.cpp            creation, display options, caption, screen modes, closing
+//   fmMainWall.cpp        adding, removing, re-laying and reloading pictures, selection
+//   fmMainSources.cpp     command line, open dialog, folders, drops
+//   fmMainNavigation.cpp  frame update, keys, mouse, wheel, framing and stepping
+
+#include "app/FolderList.h"
+#include "app/PicturePreparation.h"
+#include "scene/GLComponents.h"
 
 #include <QByteArray>
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+
+class PictureLoadQueue;
+class QAction;
+class QMenu;
+class QTimer;
+class TGLBaseSceneObject;
+class TGLCadencer;
+class TGLCamera;
+class TGLCustomSceneObject;
+class TGLDummyCube;
+class TGLMaterialLibrary;
+class TGLScene;
+class TGLSceneViewer;
+
+// Directions of GoToDummy.
+enum TNavigate { NavigateNext = 0, NavigatePrevious = 1, NavigateFirst = 2, NavigateLast = 3 };
 
 class TfrmMain : public QWidget {
     Q_OBJECT
@@ -14,24 +41,171 @@ public:
     explicit TfrmMain(QWidget *parent = nullptr);
     ~TfrmMain() override;
 
-    // Reads the hand-off key and loads what it names.
-    void LoadFromParams();
+    // --- components ----------------------------------------------------------------------
+    TGLSceneViewer *GLSceneViewer1 = nullptr;
+    std::unique_ptr<TGLScene> GLScene1;
+    std::unique_ptr<TGLCadencer> GLCadencer1;
+    std::unique_ptr<TGLMaterialLibrary> GLMatLib1;
+    std::unique_ptr<TGLMaterialLibrary> GLMatLib2;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *mniFullScreen = nullptr, *mniBrowsePicture = nullptr, *mniBrowseFolder = nullptr,
+            *mniStartSlideShow = nullptr, *mniDelete = nullptr, *mniOptions = nullptr, *mniExit = nullptr,
+            *mniZoomAll = nullptr, *mniNext = nullptr, *mniPrevious = nullptr, *mniProgramHelp = nullptr,
+            *mniRotate = nullptr, *mniMirror = nullptr, *mniTile = nullptr, *mniRemovePicture = nullptr,
+            *mniRemoveAllPictures = nullptr;
+    QTimer *timKeysOff = nullptr;
+    QTimer *timLogo = nullptr;
+    QTimer *timSlideShow = nullptr;
 
-    // What LoadFromParams took from the hand-off key, in order, over the window's life (the
-    // paths that exist; the wall itself comes with the scene).
+    // --- scene nodes (names as in the scene tree) -----------------------------------------
+    TGLCustomSceneObject *GLSkyDome1 = nullptr;
+    TGLDummyCube *GLDummyScene1 = nullptr;
+    TGLCustomSceneObject *GLSelection = nullptr;
+    TGLDummyCube *DCTarget = nullptr;
+    TGLDummyCube *GLDummyText = nullptr;
+    TGLDummyCube *GLDummyColumns = nullptr;
+    TGLCustomSceneObject *GLHUDtextPath = nullptr;
+    TGLCustomSceneObject *GLHUDTextExit = nullptr;
+    TGLCustomSceneObject *GLHUDTextSize = nullptr;
+    TGLCustomSceneObject *GLHUDTextLogo = nullptr;
+    TGLCustomSceneObject *GLHUDTextLoading = nullptr;
+    TGLCustomSceneObject *GLHUDTextFck = nullptr;
+    TGLDummyCube *GLDummyKeys = nullptr;
+    TGLCustomSceneObject *GLHUDSprite[7] = {};
+    TGLDummyCube *GLDummyExtens = nullptr;
+    TGLCamera *GLCamera1 = nullptr;
+
+    // --- navigation and load state --------------------------------------------------------
+    float GoalX = 0, GoalY = 0, GoalZ = 0, GoalSceneScale = 0;
+    TGLBaseSceneObject *FramedNode = nullptr;
+    bool PickPending = false;
+    int PickX = -9999, PickY = -9999;
+    bool ZoomOnPick = false, ZoomInHeld = false, ZoomOutHeld = false;
+    TGLBaseSceneObject *PickedObject = nullptr;
+    QString SelectedDummyName;
+    QString ShownSelection;
+    bool LoadingPictures = false;
+    bool StopLoading = false;
+    bool MaxPicturesMessageShown = false;
+    TFolderFileList FolderFileList;
+    int WindowedLeft = 0, WindowedTop = 0, WindowedWidth = 0, WindowedHeight = 0;
+
+    // --- creation and display -------------------------------------------------------------
+    bool CheckOpenGL();
+    void DrawAppCaption(const QString &name);
+    void SetUpMostNonDynamicOptions();
+    void ToggleFullScreen();
+    void SetFullScreen();
+    void SetWindowScreen();
+    bool IsFullScreen() const;
+    void CalculateSceneScale();
+
+    // --- the wall -------------------------------------------------------------------------
+    int PictureCount() const;
+    void AddPic(const QString &path);
+    void ResetGLDummyColumns(bool redrawCaption);
+    void SelectObjectByChild(int i);
+    void SubProc0001(const QString &path);
+    void ReloadImages();
+    void RealignImages();
+    bool RemovePicture();
+    void mniRemovePictureClick();
+    void mniRemoveAllPicturesClick();
+
+    // --- sources --------------------------------------------------------------------------
+    void LoadFromParams();
+    void BrowsePicture();
+    void BrowseFolder();
+    // Adds the pictures of the paths (files and folders, in order) as one load.
+    void DropFileTargetSceneDrop(const QStringList &paths);
+    void ClearFolderFileList() { FolderFileList.clear(); }
+    void AddFolderFile(const QString &folder, const QString &baseName, const QString &ext, int32_t size,
+                       int32_t time, int32_t attr);
+    // The start-up folder of chkLoadPicturesOnRun / edtRunAtStartUpFolder.
+    void LoadStartUpFolder();
+
+    // --- navigation -----------------------------------------------------------------------
+    void GLCadencer1Progress(double deltaTime, double newTime);
+    void Inquadra(TGLBaseSceneObject *node, bool withDistance);
+    void GetCubeExtensXYAndPivot(TGLBaseSceneObject *node, float &size, float &pivotX, float &pivotY);
+    void ZoomAll();
+    void GoToDummy(TNavigate direction);
+    void ResetSelection();
+    void FormKeyUp(int key, Qt::KeyboardModifiers shift);
+    void FormKeyPress(QChar c);
+    void FormMouseWheel(Qt::KeyboardModifiers shift, int wheelDelta);
+    void GLSceneViewer1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void GLSceneViewer1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void GLSceneViewer1DblClick();
+    void StopSlideShow();
+    bool SlideShowRunning() const;
+
+    // HUD text of a node (the overlay texts).
+    static QString HudText(const TGLCustomSceneObject *node);
+    static void SetHudText(TGLCustomSceneObject *node, const QString &text);
+
+    // What LoadFromParams loaded over the window's life: every picture path it added.
     const QStringList &ParamsPaths() const { return paramsPaths_; }
     int LoadFromParamsCalls() const { return loadFromParamsCalls_; }
+    // Whether a load (of one or several pictures) is running now.
+    bool LoadRunning() const { return loadDepth_ > 0; }
+    PictureLoadQueue &LoadQueue() { return *loadQueue_; }
 
-    // Error boxes go through here, so tests can answer them.
+    // Told every progress text of a load ("Loading picture k/n"), for tests and tools.
+    std::function<void(const QString &text)> ProgressObserver;
+
+    // Message boxes go through these, so tests can answer them.
     static std::function<void(QWidget *parent, const QString &text)> ShowErrorBox;
+    static std::function<void(QWidget *parent, const QString &text)> ShowInfoBox;
+    // The limit message and other silenceable notices; returns the dialog result.
+    static std::function<int(int clientHeight, const QString &message, int buttons, int icon,
+                             const QString &key, const QString &valueName, const QString &caption)>
+        ShowMsgHook;
 
 public Q_SLOTS:
     // The hand-off message of a later start: restore or raise the window, then LoadFromParams.
     void WMLoadParams(const QByteArray &activationToken);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void changeEvent(QEvent *event) override;
+
 private:
     void FormCreate();
+    void FormDestroy();
+    void CreateComponents();
+    void CreateSceneTree();
+    template <class T> T *MakeNode(TGLBaseSceneObject *parent, const QString &name);
+    // Forgets the picked and framed nodes when they are node or lie under it (before it goes).
+    void ForgetNodesUnder(TGLBaseSceneObject *node);
+    void RepaintViewer();
+    void ShowLoadingText(bool show);
+    void SetLoadingProgress(int k, int n);
+    TextureMapSettings CurrentMapSettings() const;
+    void AttachPicture(const PreparedPicture &picture);
+    void ShowLimitMessage(int limit);
+    // Runs a load of several pictures: start-of-load step before the first picture, progress
+    // text, Esc, prefetching; then selects the last picture and frames the wall.
+    void LoadPictureList(const QStringList &files, bool startOfLoadBeforeFirst);
+    // Loads and hand-offs that arrive while a load runs wait for it (see LoadRunning).
+    void RunDeferredWork();
+    bool ButtonHit(int index, int x, int y) const;
+    bool IsPicturePlane(const TGLBaseSceneObject *node) const;
 
+    TComponentOwner components_;
+    PictureLoadQueue *loadQueue_ = nullptr;
     QStringList paramsPaths_;
     int loadFromParamsCalls_ = 0;
+    int loadDepth_ = 0;
+    bool loadFromParamsPending_ = false;
+    QList<QStringList> pendingDrops_;
+    bool closeAfterLoad_ = false;
+    bool formCreated_ = false;
+    bool openGLOk_ = false;
 };

@@ -133,7 +133,7 @@ TEST_F(StartupTest, SecondStartHandsItsTwoFilesToTheRunningInstanceOnce) {
     ASSERT_TRUE(channel.Listen());
     TfrmMain frmMain;
     QObject::connect(&channel, &platform::InstanceChannel::LoadParamsReceived, &frmMain, &TfrmMain::WMLoadParams);
-    ASSERT_EQ(frmMain.LoadFromParamsCalls(), 1);  // at creation
+    ASSERT_TRUE(WaitFor([&] { return frmMain.LoadFromParamsCalls() == 1; }));  // once the window is up
     const QString a = MakeFile("holiday photo.jpg");
     const QString b = MakeFile("b.png");
 
@@ -263,6 +263,7 @@ TEST_F(StartupTest, CountThatIsNoNumberShowsTheLoadError) {
     TfrmMain::ShowErrorBox = [&](QWidget *, const QString &text) { shown = text; };
     RegWriteString(kRegKeyParams, "Count", "x");
     TfrmMain frmMain;
+    EXPECT_TRUE(WaitFor([&] { return !shown.isEmpty(); }));
     TfrmMain::ShowErrorBox = saved;
     EXPECT_EQ(shown, "Cannot load from parameters!\r\n\r\nError: 'x' is not a valid integer value");
 }

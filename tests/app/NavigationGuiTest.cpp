@@ -1,0 +1,234 @@
+// Frame update, input, framing and stepping in the real main window.
+
+#include "WallTestSupport.h"
+
+#include "platform/KeyState.h"
+#include "scene/GLCamera.h"
+#include "scene/GLSceneViewer.h"
+
+#include <QFile>
+#include <QKeyEvent>
+
+using namespace wall_test;
+using platform::KeyState;
+
+namespace {
+
+class Navigation : public WallTest {
+protected:
+    void TearDown() override {
+        KeyState::Reset();
+        WallTest::TearDown();
+    }
+};
+
+TEST_F(Navigation, GlideClosesItsShareOfTheDistance) {
+    frm->GLCamera1->Position().SetX(10);
+    frm->DCTarget->Position().SetX(10);
+    frm->GoalX = 0;
+    frm->GoalY = frm->GLCamera1->Position().Y();
+    Step(0.05);
+    EXPECT_NEAR(frm->GLCamera1->Position().X(), 8.5f, 1e-5);
+    EXPECT_NEAR(frm->DCTarget->Position().X(), 8.25f, 1e-5);
+    EXPECT_FLOAT_EQ(frm->DCTarget->Position().Z(), frm->GLCamera1->Position().Z() + 8);
+}
+
+TEST_F(Navigation, HeldKeysMoveTheGoals) {
+    frm->show();
+    frm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+    // Keypad plus never passes -1.
+    frm->GoalZ = -1.1f;
+    KeyState::KeyPressed(Qt::Key_Plus, Qt::KeypadModifier, false);
+    Step(0.05, 3);
+    EXPECT_FLOAT_EQ(frm->GoalZ, -1);
+    KeyState::Reset();
+    // Keypad minus stops at -400.
+    frm->GoalZ = -399.9f;
+    KeyState::KeyPressed(Qt::Key_Minus, Qt::KeypadModifier, false);
+    Step(0.05, 3);
+    EXPECT_LT(frm->GoalZ, -400);
+    EXPECT_GE(frm->GoalZ, -400 - 50 * 0.05f * 0.1f);
+    KeyState::Reset();
+    // Shift + right at speed 50 and dt 0.02: +0.6.
+    frm->GoalX = 0;
+    KeyState::KeyPressed(Qt::Key_Shift, Qt::ShiftModifier, false);
+    KeyState::KeyPressed(Qt::Key_Right, Qt::ShiftModifier, false);
+    Step(0.02);
+    EXPECT_NEAR(frm->GoalX, 0.6f, 1e-5);
+    KeyState::Reset();
+    // Inverted up/down: up raises GoalY.
+    gVars.chkInvertUpDownKeys = true;
+    frm->GoalY = 0;
+    KeyState::KeyPressed(Qt::Key_W, {}, false);
+    Step(0.02);
+    EXPECT_NEAR(frm->GoalY, 50 * 0.02f * 0.15f, 1e-5);
+}
+
+TEST_F(Navigation, DragAndWheelMoveTheGoals) {
+    gVars.trkMouseMoveSpeedH = 90;
+    frm->GoalX = 0;
+    frm->GLSceneViewer1MouseDown(Qt::LeftButton, {}, 300, 200);
+    frm->GLSceneViewer1MouseMove(Qt::LeftButton, {}, 290, 200);
+    EXPECT_NEAR(frm->GoalX, -0.72f, 1e-5);
+    // A resize ends the drag.
+    frm->CalculateSceneScale();
+    frm->GLSceneViewer1MouseMove(Qt::LeftButton, {}, 280, 200);
+    EXPECT_NEAR(frm->GoalX, -0.72f, 1e-5);
+
+    frm->GoalZ = -399.5f;
+    frm->FormMouseWheel({}, -120);
+    EXPECT_NEAR(frm->GoalZ, -401.3f, 1e-3);
+    frm->FormMouseWheel({}, -120);
+    EXPECT_NEAR(frm->GoalZ, -401.3f, 1e-3);
+    frm->GoalZ = -2;
+    frm->FormMouseWheel({}, 120);
+    EXPECT_FLOAT_EQ(frm->GoalZ, -1);
+}
+
+TEST_F(Navigation, ZoomAllOfTenPictures) {
+    for (int i = 0; i < 10; ++i)
+        frm->AddPic(Pic(QString("z%1.png").arg(i)));
+    float size, px, py;
+    frm->GetCubeExtensXYAndPivot(frm->GLDummyColumns, size, px, py);
+    EXPECT_FLOAT_EQ(size, 104);
+    EXPECT_FLOAT_EQ(px, -42);
+    EXPECT_FLOAT_EQ(py, -10.5f);
+    frm->ZoomAll();
+    EXPECT_FLOAT_EQ(frm->GLDummyExtens->CubeSize(), 100);
+    EXPECT_FLOAT_EQ(frm->GLDummyExtens->Position().X(), -42);
+    EXPECT_NEAR(frm->GoalZ, -45.899f, 1e-3);
+    frm->ResetGLDummyColumns(true);
+    frm->ZoomAll();
+    EXPECT_NEAR(frm->GoalZ, -9.18f, 1e-2);
+}
+
+TEST_F(Navigation, NextAndPreviousWrapOnTheWall) {
+    for (int i = 0; i < 3; ++i)
+        frm->AddPic(Pic(QString("w%1.png").arg(i)));
+    auto selected = [&] { return frm->GLDummyColumns->ChildIndex(frm->GLScene1->FindObject(frm->SelectedDummyName)); };
+    frm->GoToDummy(NavigateNext);
+    EXPECT_EQ(selected(), 0);  // nothing selected: the first
+    frm->ResetSelection();
+    frm->GoToDummy(NavigatePrevious);
+    EXPECT_EQ(selected(), 2);  // nothing selected: the last
+    frm->GoToDummy(NavigateNext);
+    EXPECT_EQ(selected(), 0);  // wraps
+    frm->GoToDummy(NavigatePrevious);
+    EXPECT_EQ(selected(), 2);
+    frm->GoToDummy(NavigateFirst);
+    EXPECT_EQ(selected(), 0);
+    frm->GoToDummy(NavigateLast);
+    EXPECT_EQ(selected(), 2);
+    EXPECT_FLOAT_EQ(frm->GoalX, -42);  // the camera slides there
+}
+
+TEST_F(Navigation, StepsThroughTheFolderOfASinglePicture) {
+    const QString a = Pic("a1.png"), b = Pic("a2.png"), c = Pic("a10.png");
+    frm->AddPic(c);  // the last of the folder in natural order
+    frm->GoToDummy(NavigateNext);
+    ASSERT_EQ(frm->PictureCount(), 1);
+    EXPECT_EQ(Holder(0)->Hint(), a);
+    frm->GoToDummy(NavigatePrevious);
+    EXPECT_EQ(Holder(0)->Hint(), c);
+    frm->GoToDummy(NavigatePrevious);
+    EXPECT_EQ(Holder(0)->Hint(), b);
+    frm->GoToDummy(NavigateFirst);
+    EXPECT_EQ(Holder(0)->Hint(), a);
+    frm->GoToDummy(NavigateLast);
+    EXPECT_EQ(Holder(0)->Hint(), c);
+    EXPECT_EQ(frm->SelectedDummyName, Holder(0)->Name());
+    // A picture not in the list (other letter case): next gives the first, previous the last.
+    frm->ResetGLDummyColumns(true);
+    QFile::copy(a, dirs.root() + "/A1.PNG");
+    QFile::remove(a);
+    frm->AddPic(dirs.root() + "/A1.PNG");
+    QFile::copy(dirs.root() + "/A1.PNG", a);
+    QFile::remove(dirs.root() + "/A1.PNG");
+    frm->GoToDummy(NavigateNext);
+    EXPECT_EQ(Holder(0)->Hint(), a);
+}
+
+TEST_F(Navigation, EmptyWallStepsThroughTheLastUsedFolder) {
+    const QString folder = dirs.root() + "/last/";
+    QDir().mkpath(folder);
+    MakePicture(folder + "one.png", 30, 30, Qt::blue);
+    MakePicture(folder + "two.png", 30, 30, Qt::blue);
+    RegWriteString(kRegKeyValues, "CP", folder);
+    frm->GoToDummy(NavigateNext);
+    ASSERT_EQ(frm->PictureCount(), 1);
+    EXPECT_EQ(Holder(0)->Hint(), folder + "one.png");
+    EXPECT_EQ(frm->SelectedDummyName, Holder(0)->Name());
+    EXPECT_LT(frm->GoalZ, 0);  // framed with its distance
+    // An empty folder frames the wall and selects nothing.
+    frm->ResetGLDummyColumns(true);
+    QDir().mkpath(dirs.root() + "/empty");
+    RegWriteString(kRegKeyValues, "CP", dirs.root() + "/empty/");
+    frm->GoToDummy(NavigateNext);
+    EXPECT_EQ(frm->PictureCount(), 0);
+    EXPECT_TRUE(frm->SelectedDummyName.isEmpty());
+}
+
+// Where the centre of a holder appears in the view, found by picking the window's pixels.
+QPoint FindOnScreen(TfrmMain &frm, TGLBaseSceneObject *plane) {
+    const int w = frm.GLSceneViewer1->width(), h = frm.GLSceneViewer1->height();
+    for (int y = 10; y < h; y += 20)
+        for (int x = 10; x < w; x += 20)
+            if (frm.GLSceneViewer1->PickAt(x, y) == plane)
+                return {x, y};
+    return {-1, -1};
+}
+
+TEST_F(Navigation, ClickSelectsDoubleClickFramesSelectedClickDoesNothing) {
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+    frm->AddPic(Pic("c0.png", 64, 64));
+    frm->AddPic(Pic("c1.png", 64, 64));
+    frm->ZoomAll();
+    frm->CalculateSceneScale();
+    Step(0.05, 200);  // glide to the goals
+    QCoreApplication::processEvents();
+    const QPoint p1 = FindOnScreen(*frm, Plane(1));
+    ASSERT_NE(p1.x(), -1) << "picture 1 not visible";
+    // A click on a picture that is not selected selects and frames it.
+    frm->GLSceneViewer1MouseDown(Qt::LeftButton, {}, p1.x(), p1.y());
+    Step(0.02);
+    EXPECT_EQ(frm->SelectedDummyName, Holder(1)->Name());
+    EXPECT_EQ(frm->FramedNode, Holder(1));
+    EXPECT_FLOAT_EQ(frm->GoalX, Holder(1)->Position().X());
+    EXPECT_EQ(frm->windowTitle(), "c1.png - Orvanta");
+    Step(0.02);
+    EXPECT_TRUE(frm->GLSelection->Visible());
+    EXPECT_FLOAT_EQ(frm->GLSelection->Position().X(), Holder(1)->Position().X());
+    // A click on the selected picture changes nothing; a double click frames it again.
+    frm->GoalX = 5;
+    frm->GLSceneViewer1MouseDown(Qt::LeftButton, {}, p1.x(), p1.y());
+    Step(0.0);
+    EXPECT_FLOAT_EQ(frm->GoalX, 5);
+    frm->GLSceneViewer1DblClick();
+    EXPECT_TRUE(frm->ZoomOnPick);
+    frm->GLSceneViewer1MouseDown(Qt::LeftButton, {}, p1.x(), p1.y());
+    Step(0.0);
+    EXPECT_FLOAT_EQ(frm->GoalX, Holder(1)->Position().X());
+    EXPECT_FALSE(frm->ZoomOnPick);
+    // Clicking empty sky picks nothing and changes nothing.
+    frm->GoalX = 7;
+    frm->GLSceneViewer1MouseDown(Qt::LeftButton, {}, 2, 2);
+    Step(0.0);
+    EXPECT_EQ(frm->SelectedDummyName, Holder(1)->Name());
+}
+
+TEST_F(Navigation, EscapeClosesOrLeavesFullScreen) {
+    frm->show();
+    frm->SetFullScreen();
+    EXPECT_TRUE(frm->IsFullScreen());
+    EXPECT_EQ(RegReadString(kRegKeyScreen, "FullScreen"), "T");
+    frm->FormKeyPress(QChar(0x1B));
+    EXPECT_FALSE(frm->IsFullScreen());
+    EXPECT_EQ(RegReadString(kRegKeyScreen, "FullScreen"), "");
+    EXPECT_TRUE(frm->isVisible());
+    frm->FormKeyPress(QChar(0x1B));
+    EXPECT_FALSE(frm->isVisible());
+}
+
+} // namespace
