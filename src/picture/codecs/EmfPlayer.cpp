@@ -3,6 +3,8 @@
 #include "picture/codecs/MetafileDib.h"
 #include "platform/Errors.h"
 
+#include <QLinearGradient>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -61,7 +63,57 @@ enum Type {
     EXTTEXTOUTW, POLYBEZIER16, POLYGON16, POLYLINE16, POLYBEZIERTO16, POLYLINETO16,
     POLYPOLYLINE16, POLYPOLYGON16, POLYDRAW16, CREATEMONOBRUSH, CREATEDIBPATTERNBRUSHPT,
     EXTCREATEPEN, POLYTEXTOUTA, POLYTEXTOUTW, ALPHABLEND = 114, TRANSPARENTBLT = 116,
+    GRADIENTFILL = 118,
 };
+
+// GRADIENTFILL: bounds, vertex count, mesh count, mode (0 horizontal rectangles, 1 vertical
+// rectangles, 2 triangles), vertices (x, y, 16-bit red, green, blue, alpha), then the mesh.
+// Rectangles get a linear gradient; triangles are filled with their vertices' mean colour.
+void GradientFill(MetafileCanvas &c, const Rec &r) {
+    const uint32_t nv = r.U(24), nm = r.U(28), mode = r.U(32);
+    if (nv > r.size / 16 || nm > r.size / 8)
+        Fail();
+    const size_t meshAt = 36 + size_t(nv) * 16;
+    const size_t each = mode == 2 ? 12 : 8;
+    r.Need(36, size_t(nv) * 16);
+    r.Need(meshAt, size_t(nm) * each);
+    auto vertex = [&](uint32_t i, QPointF &p, QColor &col) {
+        if (i >= nv)
+            return false;
+        const size_t at = 36 + size_t(i) * 16;
+        p = r.Pt(at);
+        col = QColor(r.S(at + 8) >> 8 & 255, r.S(at + 10) >> 8 & 255, r.S(at + 12) >> 8 & 255);
+        return true;
+    };
+    for (uint32_t m = 0; m < nm; ++m) {
+        const size_t at = meshAt + size_t(m) * each;
+        QPointF p[3];
+        QColor col[3];
+        const int corners = mode == 2 ? 3 : 2;
+        bool ok = true;
+        for (int k = 0; k < corners; ++k)
+            ok = ok && vertex(r.U(at + size_t(k) * 4), p[k], col[k]);
+        if (!ok)
+            continue;
+        QPainterPath path;
+        if (mode == 2) {
+            path.moveTo(p[0]);
+            path.lineTo(p[1]);
+            path.lineTo(p[2]);
+            path.closeSubpath();
+            c.FillLogical(path, QColor((col[0].red() + col[1].red() + col[2].red()) / 3,
+                                       (col[0].green() + col[1].green() + col[2].green()) / 3,
+                                       (col[0].blue() + col[1].blue() + col[2].blue()) / 3));
+        } else {
+            const QRectF box = QRectF(p[0], p[1]).normalized();
+            path.addRect(box);
+            QLinearGradient g(p[0], mode == 0 ? QPointF(p[1].x(), p[0].y()) : QPointF(p[0].x(), p[1].y()));
+            g.setColorAt(0, col[0]);
+            g.setColorAt(1, col[1]);
+            c.FillLogical(path, g);
+        }
+    }
+}
 
 // Points of a poly record: 32-bit POINTL or 16-bit POINTS.
 std::vector<QPointF> Points(const Rec &r, size_t off, size_t n, bool small) {
@@ -361,7 +413,9 @@ void Play(MetafileCanvas &c, const Rec &r, uint32_t type) {
         break;
     }
     case EXTTEXTOUTA: case EXTTEXTOUTW: Text(c, r, type == EXTTEXTOUTW); break;
-    case BITBLT: case STRETCHBLT: case ALPHABLEND: case TRANSPARENTBLT: {
+    case GRADIENTFILL: GradientFill(c, r); break;
+    case BITBLT: case STRETCHBLT: case MASKBLT: case ALPHABLEND: case TRANSPARENTBLT: {
+        // (MASKBLT shares BITBLT's fields; its mask is not applied.)
         // bounds, xDest, yDest, cxDest, cyDest, rop, xSrc, ySrc, xformSrc, bkColorSrc,
         // usageSrc, offBmiSrc, cbBmiSrc, offBitsSrc, cbBitsSrc[, cxSrc, cySrc]
         const QRectF dst(r.Pt(24), QSizeF(r.I(32), r.I(36)));
@@ -373,9 +427,20 @@ void Play(MetafileCanvas &c, const Rec &r, uint32_t type) {
             break;
         }
         QSizeF srcSize(std::fabs(dst.width()), std::fabs(dst.height()));
-        if (type != BITBLT)
+        if (type != BITBLT && type != MASKBLT)
             srcSize = QSizeF(r.I(100), r.I(104));
-        uint32_t drawRop = type == BITBLT || type == STRETCHBLT ? rop : SRCCOPY;
+        uint32_t drawRop = type == BITBLT || type == STRETCHBLT || type == MASKBLT ? rop : SRCCOPY;
+        if (type == TRANSPARENTBLT) {
+            // The rop field holds the colour that stays transparent.
+            const QRgb key = ColorRef(rop).rgb();
+            img = img.convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < img.height(); ++y) {
+                QRgb *row = reinterpret_cast<QRgb *>(img.scanLine(y));
+                for (int x = 0; x < img.width(); ++x)
+                    if ((row[x] | 0xFF000000u) == key)
+                        row[x] = 0;
+            }
+        }
         if (type == ALPHABLEND) {
             // BLENDFUNCTION: op, flags, constant alpha, alpha format (1: per-pixel alpha).
             const int constant = int((rop >> 16) & 255);

@@ -542,6 +542,14 @@ void MetafileCanvas::FillRegion(const QPainterPath &outputRegion, const Metafile
     painter_.fillPath(outputRegion, MakeBrush(brush));
 }
 
+void MetafileCanvas::FillLogical(const QPainterPath &logical, const QBrush &brush) {
+    if (pathOpen_)
+        return;
+    painter_.setTransform(LogicalToOutput());
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.fillPath(logical, brush);
+}
+
 QPainterPath MetafileCanvas::LogicalRegionToOutput(const QRegion &r) const {
     QPainterPath p;
     p.addRegion(r);

@@ -139,6 +139,8 @@ public:
     // Bitmap drawing; src is in bitmap pixels (top-down). A null image does a pattern blit.
     void Bitmap(const QRectF &dst, const QImage &image, const QRectF &src, uint32_t rop);
     void FillRegion(const QPainterPath &outputRegion, const MetafileBrush &brush);
+    // Fills a logical shape with a brush given in logical coordinates (gradients).
+    void FillLogical(const QPainterPath &logical, const QBrush &brush);
     // Regions in logical units, as output paths.
     QPainterPath LogicalRegionToOutput(const QRegion &r) const;
     QPainterPath DeviceRegionToOutput(const QRegion &r) const;
