@@ -134,6 +134,19 @@ void TGLCustomBitmapFont::SetMagFilter(TGLMagFilter filter) {
     NotifyUsers();
 }
 
+void TGLCustomBitmapFont::SetAtlasScale(int scale) {
+    scale = scale >= 4 ? 4 : scale >= 2 ? 2 : 1;
+    if (atlasScale_ == scale) return;
+    atlasScale_ = scale;
+    textureDirty_ = true;
+}
+
+int TGLCustomBitmapFont::AtlasScaleFor(float pixelRatio) {
+    if (pixelRatio > 2.0f) return 4;
+    if (pixelRatio > 1.0f) return 2;
+    return 1;
+}
+
 void TGLCustomBitmapFont::RegisterUser(BitmapFontUser *user) {
     if (user && std::find(users_.begin(), users_.end(), user) == users_.end()) users_.push_back(user);
 }

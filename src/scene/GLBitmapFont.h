@@ -112,6 +112,15 @@ public:
     TGlyphRect CharRects(int code) const { return code >= 0 && code < 256 ? charRects_[code] : TGlyphRect{}; }
     const QImage &GlyphPicture() const { return glyphPicture_; }
 
+    // Texels per font pixel of the atlas: 1, 2 or 4. On screens with a device pixel ratio above
+    // 1 the atlas is painted at that many times the resolution, so that texts drawn at s window
+    // pixels per font pixel stay sharp; the layout, the widths and the texture rectangles (as
+    // fractions of the atlas) do not change. A different value marks the texture dirty.
+    int AtlasScale() const { return atlasScale_; }
+    void SetAtlasScale(int scale);
+    // The atlas scale for a device pixel ratio: the next of 1, 2, 4 not below it.
+    static int AtlasScaleFor(float pixelRatio);
+
     // Measuring: length x (ItalicFix + HSpace) - HSpace + the sum of the char widths, over the
     // whole text or the characters from..to-1.
     int TextWidthOf(const QString &text) const { return TextWidthOf(text, 0, int(text.size())); }
@@ -170,6 +179,7 @@ private:
     int hSpace_ = 1;
     int vSpace_ = 1;
     int italicFix_ = 0;
+    int atlasScale_ = 1;
     TGLMinFilter minFilter_ = miLinear;
     TGLMagFilter magFilter_ = maLinear;
     TGLTextureImageAlpha glyphsAlpha_ = tiaDefault;

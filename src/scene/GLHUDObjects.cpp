@@ -88,6 +88,7 @@ void TGLHUDText::BuildList(TRenderContextInfo &rci) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     ApplyHUDMatrices(rci, Position().X(), Position().Y(), Position().Z(), rotation_);
     glScalef(s * Scale().X(), s * Scale().Y(), 1.0f);
+    font_->SetAtlasScale(TGLCustomBitmapFont::AtlasScaleFor(s));
     const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
     glDisable(GL_DEPTH_TEST);
     font_->DrawString(text_, layout_, alignment_, modulateColor_);

@@ -113,10 +113,13 @@ void TGLWindowsBitmapFont::BuildGlyphAtlas() {
         throw OrvantaError(QStringLiteral("Characters are too large or too many. Unable to create font texture."));
     }
 
-    QImage picture(width, height, QImage::Format_RGB32);
+    // Painted at AtlasScale texels per font pixel; the layout stays in font pixels.
+    const int k = AtlasScale();
+    QImage picture(width * k, height * k, QImage::Format_RGB32);
     picture.fill(Qt::black);
     {
         QPainter painter(&picture);
+        painter.scale(k, k);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         painter.setFont(qfont_);
         painter.setPen(Qt::white);

@@ -97,6 +97,19 @@ TEST(BitmapFont, FilterChangeMarksTextureDirtyAndTellsUsers) {
     EXPECT_EQ(font.UserCount(), 0);
 }
 
+TEST(BitmapFont, AtlasScaleFollowsThePixelRatio) {
+    EXPECT_EQ(TGLCustomBitmapFont::AtlasScaleFor(1.0f), 1);
+    EXPECT_EQ(TGLCustomBitmapFont::AtlasScaleFor(0.5f), 1);
+    EXPECT_EQ(TGLCustomBitmapFont::AtlasScaleFor(1.25f), 2);
+    EXPECT_EQ(TGLCustomBitmapFont::AtlasScaleFor(2.0f), 2);
+    EXPECT_EQ(TGLCustomBitmapFont::AtlasScaleFor(3.0f), 4);
+    FixedWidthFont font;
+    font.SetAtlasScale(3);
+    EXPECT_EQ(font.AtlasScale(), 2);
+    font.SetAtlasScale(0);
+    EXPECT_EQ(font.AtlasScale(), 1);
+}
+
 TEST(BitmapFont, TextWidthOf) {
     FixedWidthFont font;
     StandardFont(font, 10);

@@ -117,6 +117,37 @@ TEST(WindowsFont, TooLargeForTheAtlas) {
     EXPECT_FALSE(font.GlyphPicture().isNull());
 }
 
+// On a screen of device pixel ratio 2 the atlas is painted at twice the resolution: the same
+// layout, widths and rectangles, and the glyph at the same place of a picture twice the size.
+TEST(WindowsFont, DoubleResolutionAtlasKeepsTheLayout) {
+    TGLWindowsBitmapFont font(BoldFont(13));
+    const QImage single = font.GlyphPicture();
+    const TGlyphRect h1 = font.CharRects('H');
+    const int widthH = font.CharWidths('H');
+    font.SetAtlasScale(2);
+    EXPECT_TRUE(font.TextureDirty());
+    font.BuildGlyphAtlas();
+    const QImage &twice = font.GlyphPicture();
+    EXPECT_EQ(twice.size(), single.size() * 2);
+    EXPECT_EQ(font.CharWidths('H'), widthH);
+    const TGlyphRect h2 = font.CharRects('H');
+    EXPECT_FLOAT_EQ(h2.Left, h1.Left);
+    EXPECT_FLOAT_EQ(h2.Top, h1.Top);
+    // The lit texels of 'H' cover the same fraction of the atlas.
+    auto litCentre = [](const QImage &image, const TGlyphRect &r) {
+        const int w = image.width(), h = image.height();
+        double sx = 0, n = 0;
+        for (int y = int(h - r.Top * h); y < int(h - r.Bottom * h); ++y)
+            for (int x = int(r.Left * w); x < int(r.Right * w); ++x)
+                if (qRed(image.pixel(x, y)) > 128) {
+                    sx += double(x) / w;
+                    ++n;
+                }
+        return n > 0 ? sx / n : -1.0;
+    };
+    EXPECT_NEAR(litCentre(twice, h2), litCentre(single, h1), 1.0 / single.width());
+}
+
 TEST(WindowsFont, ChangingTheRangesRebuilds) {
     TGLWindowsBitmapFont font(BoldFont(13));
     const QSize before = font.GlyphPicture().size();
