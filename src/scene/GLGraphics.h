@@ -7,6 +7,7 @@
 //                    bottom row of the picture upwards
 //   brightness / gamma tables and image alpha modes applied before upload
 
+#include <QColor>
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,11 @@ struct TGLColor {
     bool operator!=(const TGLColor &o) const { return !(*this == o); }
     const float *Data() const { return &Red; }
 };
+
+// From a Qt colour (the settings' colours), alpha included.
+inline TGLColor ColorFromQColor(const QColor &c) {
+    return {float(c.redF()), float(c.greenF()), float(c.blueF()), float(c.alphaF())};
+}
 
 struct PixelBufferView {
     int width = 0;

@@ -335,7 +335,7 @@ void TGLCameraInvariantObject::SetCamInvarianceMode(TGLCameraInvarianceMode mode
     NotifyChange();
 }
 
-TGLSceneRootObject::TGLSceneRootObject(TGLScene *scene) : TGLBaseSceneObject(nullptr) {
+TGLSceneRootObject::TGLSceneRootObject(TGLScene *scene, TComponentOwner *owner) : TGLBaseSceneObject(owner) {
     isRoot_ = true;
     SetSceneRecursive(scene);
 }
@@ -343,8 +343,9 @@ TGLSceneRootObject::TGLSceneRootObject(TGLScene *scene) : TGLBaseSceneObject(nul
 // ---------------------------------------------------------------------------------------------
 // TGLScene
 
-TGLScene::TGLScene()
-    : objects_(std::make_unique<TGLSceneRootObject>(this)), cameras_(std::make_unique<TGLSceneRootObject>(this)) {}
+TGLScene::TGLScene(TComponentOwner *owner)
+    : objects_(std::make_unique<TGLSceneRootObject>(this, owner)),
+      cameras_(std::make_unique<TGLSceneRootObject>(this, owner)) {}
 
 TGLScene::~TGLScene() {
     NotifyFreed();

@@ -208,7 +208,8 @@ public:
 
 class TGLSceneRootObject : public TGLBaseSceneObject {
 public:
-    explicit TGLSceneRootObject(TGLScene *scene);
+    // The roots bear no name; nodes made with CreateChild on them get the scene's owner.
+    TGLSceneRootObject(TGLScene *scene, TComponentOwner *owner);
 };
 
 class TGLScene : public FreeNotifier {
@@ -222,7 +223,8 @@ public:
         ~ChangeListener() = default;
     };
 
-    TGLScene();
+    // owner: the window whose component names the scene's nodes share (none: no name checks).
+    explicit TGLScene(TComponentOwner *owner = nullptr);
     ~TGLScene();
     TGLScene(const TGLScene &) = delete;
     TGLScene &operator=(const TGLScene &) = delete;

@@ -149,6 +149,11 @@ TGLPicFileImage &TGLTexture::UsePicFileImage() {
     return ref;
 }
 
+void TGLTexture::SetImagePixels(const PixelBufferView &pixels) {
+    image_->GetImageBitmap().AssignFromPixels(pixels);
+    NotifyImageChange();
+}
+
 void TGLTexture::NotifyImageChange() {
     imageChanged_ = true;
     if (owner_) owner_->MaterialChanged();

@@ -121,6 +121,9 @@ public:
     // Replaces the image source (the default is a TGLPersistentImage).
     TGLPersistentImage &UsePersistentImage();
     TGLPicFileImage &UsePicFileImage();
+    // Puts a top-down 0xAARRGGBB picture into the image source's bitmap (the picture
+    // materials' image) and marks the image changed. Raises OrvantaError for a malformed view.
+    void SetImagePixels(const PixelBufferView &pixels);
 
     TGLTextureImageAlpha ImageAlpha() const { return imageAlpha_; }
     void SetImageAlpha(TGLTextureImageAlpha value);

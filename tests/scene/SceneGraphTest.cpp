@@ -176,16 +176,22 @@ TEST(SceneGraph, FindDescendantPrefersADeeperMatchOverALaterDirectChild) {
 
 TEST(SceneGraph, FindObjectIgnoresCaseAndSearchesCamerasRootLast) {
     TComponentOwner owner;
-    TGLScene scene;
-    auto *holder = new TGLDummyCube(&owner);
-    scene.Objects()->AppendChild(holder);
+    TGLScene scene(&owner);
+    auto *holder = scene.Objects()->CreateChild<TGLDummyCube>()->CreateChild<TGLDummyCube>();
     holder->SetName("DUMMY_00001");
-    auto *cam = new TGLDummyCube(&owner);
-    scene.Cameras()->AppendChild(cam);
+    auto *cam = scene.Cameras()->CreateChild<TGLDummyCube>();
     cam->SetName("GLCamera1");
     EXPECT_EQ(scene.FindObject("dummy_00001"), holder);
     EXPECT_EQ(scene.FindObject("glcamera1"), cam);
     EXPECT_EQ(scene.FindObject("nothing"), nullptr);
+    // Nodes made under the roots share the owner's names, with other components of the window.
+    owner.Reserve("mniNext", &owner);
+    auto *other = scene.Objects()->CreateChild<TGLPlane>();
+    EXPECT_THROW(other->SetName("glcamera1"), OrvantaError);
+    EXPECT_THROW(other->SetName("MNINEXT"), OrvantaError);
+    // Destroying a node frees its name.
+    delete holder;
+    EXPECT_NO_THROW(other->SetName("Dummy_00001"));
 }
 
 TEST(SceneGraph, NameRules) {

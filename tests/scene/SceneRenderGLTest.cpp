@@ -66,7 +66,7 @@ protected:
                                     TGLMinFilter minFilter) {
         TGLLibMaterial *m = lib->NewTextureMaterial(name, QString(), false);
         TGLTexture &t = m->Material().Texture();
-        t.Image().GetImageBitmap().AssignFromPixels({w, h, pixels.data(), 0});
+        t.SetImagePixels({w, h, pixels.data(), 0});
         t.SetTextureMode(tmReplace);
         t.SetTextureWrap(twNone);
         t.SetTextureFormat(format);
