@@ -60,6 +60,7 @@ public:
     QCheckBox *Check(const char *key, int column = 0, bool advance = true) {
         auto *box = new QCheckBox(Caption(key), page_);
         box->setObjectName(QLatin1String(key));
+        box->setChecked(QLatin1String(Info(key).defaultText) == QLatin1String("true"));
         const int left = kIndent + column * 186;
         box->setGeometry(left, y_, column == 0 && advance ? kPageWidth - left - 12 : 180, 20);
         if (advance)
