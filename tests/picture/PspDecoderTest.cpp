@@ -132,6 +132,52 @@ struct PspFile {
     }
 };
 
+// Paint Shop Pro 5 files (major version 3): block headers carry an initial data length, and
+// no chunk lengths precede the fields.
+QByteArray BytesV5(const PspFile &p) {
+    auto block = [](int id, const QByteArray &initial, const QByteArray &rest) {
+        QByteArray b("~BK\0", 4);
+        Put16(b, id); Put32(b, initial.size()); Put32(b, initial.size() + rest.size());
+        return b + initial + rest;
+    };
+    QByteArray f("Paint Shop Pro Image File\n\x1a", 27);
+    f.append(QByteArray(5, '\0'));
+    Put16(f, 3); Put16(f, 0);
+    QByteArray attr;
+    Put32(attr, p.width); Put32(attr, p.height); attr.append(QByteArray(8, '\0')); Put8(attr, 1);
+    Put16(attr, p.compression); Put16(attr, p.depth); Put16(attr, 1); Put32(attr, 0);
+    Put8(attr, p.grey); Put32(attr, 0); Put32(attr, 0); Put16(attr, int(p.layers.size()));
+    f += block(0, attr, {});
+    if (!p.palette.empty()) {
+        QByteArray pal;
+        Put32(pal, int(p.palette.size()));
+        for (uint32_t c : p.palette) { Put8(pal, int(c)); Put8(pal, int(c >> 8)); Put8(pal, int(c >> 16)); Put8(pal, 0); }
+        f += block(2, pal, {});
+    }
+    QByteArray bank;
+    for (const Layer &l : p.layers) {
+        QByteArray info(256, '\0');
+        info.replace(0, 5, "Layer");
+        Put8(info, 0);  // normal layer
+        for (int v : {l.left, l.top, l.left + l.width, l.top + l.height}) Put32(info, v);
+        for (int v : {0, 0, l.width, l.height}) Put32(info, v);
+        Put8(info, l.opacity); Put8(info, 0); Put8(info, l.visible); Put8(info, 0); Put8(info, 0);
+        info.append(QByteArray(32 + 3, '\0'));  // mask rectangles and flags
+        Put16(info, 5); info.append(QByteArray(40, '\0'));  // blend ranges
+        Put16(info, 1); Put16(info, int(l.channels.size()));
+        QByteArray channels;
+        for (const Channel &c : l.channels) {
+            const QByteArray data = p.Encode(c.raw);
+            QByteArray ci;
+            Put32(ci, data.size()); Put32(ci, c.raw.size()); Put16(ci, c.bitmapType); Put16(ci, c.channelType);
+            channels += block(5, ci, data);
+        }
+        bank += block(4, info, channels);
+    }
+    f += block(3, {}, bank);
+    return f;
+}
+
 QByteArray Plane(int w, int h, const std::function<int(int, int)> &f, int stride = 0) {
     if (stride == 0) stride = w;
     QByteArray b(stride * h, '\0');
@@ -253,6 +299,21 @@ TEST(PspDecoderTest, LayersMergeWithOffsetOpacityMaskAndVisibility) {
     bmp = Decode(f.Bytes());
     EXPECT_EQ(bmp.Pixel(0, 0), 0xFFFFFFFFu);
     EXPECT_EQ(bmp.Pixel(1, 1), 0xFF000000u);
+}
+
+TEST(PspDecoderTest, Version5Layout) {
+    for (int compression : {kNone, kRle, kLz77}) {
+        SCOPED_TRACE(compression);
+        PspFile f;
+        f.width = 3; f.height = 2; f.compression = compression;
+        f.layers = {RgbLayer(0, 0, 3, 2, 0, 0, 255), RgbLayer(1, 1, 1, 1, 255, 0, 0)};
+        TBitmap32 bmp = Decode(BytesV5(f));
+        ASSERT_EQ(bmp.Width(), 3);
+        ASSERT_EQ(bmp.Height(), 2);
+        EXPECT_EQ(bmp.Pixel(0, 0), 0xFF0000FFu);
+        EXPECT_EQ(bmp.Pixel(1, 1), 0xFFFF0000u);
+        EXPECT_EQ(bmp.Pixel(2, 1), 0xFF0000FFu);
+    }
 }
 
 TEST(PspDecoderTest, FullCompositeIsPreferredOverLayers) {
