@@ -29,7 +29,13 @@ void RestoreHUDMatrices() {
 
 TGLHUDText::TGLHUDText(TComponentOwner *owner) : TGLImmaterialSceneObject(owner) {}
 
-TGLHUDText::~TGLHUDText() { SetBitmapFont(nullptr); }
+TGLHUDText::~TGLHUDText() {
+    // Leaves the font's lists without a change notice: the node is going away.
+    if (font_) {
+        font_->UnregisterUser(this);
+        font_->RemoveFreeListener(this);
+    }
+}
 
 void TGLHUDText::SetBitmapFont(TGLCustomBitmapFont *font) {
     if (font_ == font) return;
