@@ -77,16 +77,16 @@ struct Channel {
         // Components of another size (subsampled chroma) are scaled to the first one's grid.
         const uint32_t cx = std::min(uint32_t(uint64_t(x) * comp->w / width), comp->w - 1);
         const uint32_t cy = std::min(uint32_t(uint64_t(y) * comp->h / height), comp->h - 1);
-        int v = comp->data[size_t(cy) * comp->w + cx] + offset;
-        v = shift >= 0 ? v >> shift : v << -shift;
-        return uint8_t(std::clamp(v, 0, 255));
+        const int64_t v = int64_t(comp->data[size_t(cy) * comp->w + cx]) + offset;
+        // Deeper samples keep their top 8 bits; shallower ones stretch to the full range.
+        const int64_t scaled = shift >= 0 ? v >> shift : v * 255 / ((int64_t(1) << comp->prec) - 1);
+        return uint8_t(std::clamp<int64_t>(scaled, 0, 255));
     }
 };
 
 uint8_t Clamp(double v) { return uint8_t(std::clamp(v + 0.5, 0.0, 255.0)); }
 
-int32_t Decode(const Buffer &file, OPJ_CODEC_FORMAT format, TImageContainer *image) {
-    Buffer buffer = file;
+int32_t Decode(Buffer &buffer, OPJ_CODEC_FORMAT format, TImageContainer *image) {
     opj_stream_t *stream = opj_stream_create(1 << 16, OPJ_TRUE);
     if (!stream)
         return kBadData;
