@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <string>
 #include <thread>
@@ -167,6 +168,33 @@ TEST(StretchTransfer, ClipWritesExactlyTheUnclippedPixels) {
                 }
         }
     }
+}
+
+// Destination rectangles at the ends of the int range: the maps are built for the clipped
+// part only and all arithmetic stays in range (the sanitizer build checks it). A flat source
+// stays flat with every method used here (Draft enlarges, so it is bilinear or kernel).
+TEST(StretchTransfer, ExtremeDestinationRectangles) {
+    TBitmap32 src(9, 7);
+    src.Clear(Color32(12, 34, 56, 78));
+    const PixelRect rects[] = {
+        {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+        {INT32_MIN, 0, 5, 16},
+        {3, INT32_MIN, INT32_MAX, 9},
+        {-1000000, -1000000, 1000000, 1000000},
+    };
+    for (const PixelRect &r : rects)
+        for (TStretchFilter f : kAllFilters)
+            for (Impl impl : {Impl::Scalar, Impl::Fast}) {
+                TBitmap32 dst(16, 16);
+                dst.Clear(0);
+                resample::StretchTransferWith(impl, dst, r, dst.BoundsRect(), src, src.BoundsRect(), f, dmOpaque);
+                for (int y = 0; y < 16; ++y)
+                    for (int x = 0; x < 16; ++x) {
+                        const bool inside = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+                        ASSERT_EQ(dst.Pixel(x, y), inside ? Color32(12, 34, 56, 78) : 0u)
+                            << Name(f) << " " << resample::ImplName(impl) << " at " << x << "," << y;
+                    }
+            }
 }
 
 // ---- edge cases ----------------------------------------------------------------------------
