@@ -14,6 +14,14 @@
 namespace {
 
 constexpr int kDefaultPixelHeight = 11;
+// Far beyond what any atlas holds; larger heights are measured as this one (and so refused).
+constexpr int kMaxPixelHeight = 4096;
+
+// |height| limited to kMaxPixelHeight, without overflow for the most negative value.
+int PixelsOf(int height) {
+    const long long pixels = height < 0 ? -static_cast<long long>(height) : height;
+    return int(std::min<long long>(pixels, kMaxPixelHeight));
+}
 constexpr int kFallbackPoints = 6;
 
 // Resets a flag when the scope ends, also on error.
@@ -26,11 +34,13 @@ struct FlagGuard {
 } // namespace
 
 int TGLFontDescription::Size() const {
-    const int pixels = Height == 0 ? kDefaultPixelHeight : std::abs(Height);
+    const int pixels = Height == 0 ? kDefaultPixelHeight : PixelsOf(Height);
     return int(std::lround(pixels * 72.0 / 96.0));
 }
 
-void TGLFontDescription::SetSize(int points) { Height = -int(std::lround(std::abs(points) * 96.0 / 72.0)); }
+void TGLFontDescription::SetSize(int points) {
+    Height = -int(std::lround(std::min(PixelsOf(points) * 96.0 / 72.0, double(kMaxPixelHeight))));
+}
 
 TGLWindowsBitmapFont::TGLWindowsBitmapFont() : TGLWindowsBitmapFont(TGLFontDescription{}) {}
 
@@ -62,13 +72,12 @@ QFont TGLWindowsBitmapFont::SystemFont() const {
     f.setUnderline(font_.Underline);
     f.setStrikeOut(font_.StrikeOut);
     f.setKerning(false);
-    if (font_.Height <= 0) {
-        f.setPixelSize(font_.Height == 0 ? kDefaultPixelHeight : -font_.Height);
-    } else {
+    const int pixels = font_.Height == 0 ? kDefaultPixelHeight : PixelsOf(font_.Height);
+    f.setPixelSize(pixels);
+    if (font_.Height > 0) {
         // A positive height is the cell height: shrink the em size by the font's leading.
-        f.setPixelSize(font_.Height);
         const int cell = QFontMetrics(f).height();
-        if (cell > 0) f.setPixelSize(std::max(1, int(std::lround(double(font_.Height) * font_.Height / cell))));
+        if (cell > 0) f.setPixelSize(std::max(1, int(std::lround(double(pixels) * pixels / cell))));
     }
     return f;
 }

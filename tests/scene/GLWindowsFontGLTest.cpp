@@ -8,6 +8,8 @@
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 TGLFontDescription BoldFont(int pixels) {
@@ -115,6 +117,12 @@ TEST(WindowsFont, TooLargeForTheAtlas) {
     // A font that fits again builds a new atlas.
     font.SetFont(BoldFont(13));
     EXPECT_FALSE(font.GlyphPicture().isNull());
+    // Absurd heights are refused the same way.
+    TGLFontDescription absurd = BoldFont(13);
+    absurd.Height = std::numeric_limits<int>::min();
+    EXPECT_THROW(font.SetFont(absurd), OrvantaError);
+    absurd.Height = std::numeric_limits<int>::max();
+    EXPECT_THROW(font.SetFont(absurd), OrvantaError);
 }
 
 // On a screen of device pixel ratio 2 the atlas is painted at twice the resolution: the same
