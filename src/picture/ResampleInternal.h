@@ -28,7 +28,7 @@ bool KernelClamps(TStretchFilter kernel);
 // Round to nearest, ties to even, of a single value.
 int64_t RoundEven(float v);
 
-// One axis of an transfer: the source range [srcLo, srcHi), the destination range of
+// One axis of a transfer: the source range [srcLo, srcHi), the destination range of
 // dstW indices counted from 0, and the indices [from, to) that are actually drawn.
 struct Axis {
     int srcLo = 0;
