@@ -28,7 +28,7 @@ protected:
     void DoDeactivate() override {}
 
 private:
-    bool inPaint() const { return viewer_->property("orvantaInPaint").toBool(); }
+    bool inPaint() const { return viewer_->Painting(); }
     QPointer<TGLSceneViewer> viewer_;
 };
 
@@ -139,14 +139,14 @@ void TGLSceneViewer::resizeGL(int, int) { UpdateViewportSize(); }
 void TGLSceneViewer::paintGL() {
     if (width() <= 0 || height() <= 0 || !buffer_.RenderingContext()) return;
     UpdateViewportSize();
-    setProperty("orvantaInPaint", true);
+    painting_ = true;
     try {
         buffer_.RenderFrame();
-    } catch (...) {
-        setProperty("orvantaInPaint", false);
-        throw;
+    } catch (const std::exception &e) {
+        // Nothing may leave a paint event; the frame is lost, the next paint tries again.
+        qWarning("Frame not drawn: %s", e.what());
     }
-    setProperty("orvantaInPaint", false);
+    painting_ = false;
 }
 
 void TGLSceneViewer::mousePressEvent(QMouseEvent *event) {

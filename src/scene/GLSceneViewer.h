@@ -48,6 +48,8 @@ public:
     void SetPopupMenu(QMenu *menu) { popupMenu_ = menu; }
     // The normal arrow, or no pointer at all.
     void SetPointerVisible(bool visible);
+    // True while paintGL draws (Qt has made the context current with its framebuffer).
+    bool Painting() const { return painting_; }
 
 signals:
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
@@ -76,4 +78,5 @@ private:
     QPointer<QMenu> popupMenu_;
     QString contextError_;
     bool contextFailed_ = false;
+    bool painting_ = false;
 };
