@@ -65,8 +65,8 @@ TGLSkyDome *AddMainSky(HudTestScene &s) {
 
 // The window row at which the centre column looks at elevation e (degrees): the view
 // direction meets the dome at 15 degrees and the vertical half-angle has tangent 1.5875.
-int RowOfElevation(double e) {
-    const double a = (e - 15.0) * M_PI / 180.0;
+int RowOfElevation(double e, double centreElevation = 15.0) {
+    const double a = (e - centreElevation) * M_PI / 180.0;
     return int(std::lround(300.0 - 300.0 * std::tan(a) / 1.5875));
 }
 
@@ -128,6 +128,27 @@ TEST(SkyDome, BehindAPlaneAndAroundTheCamera) {
     image = s.Grab();
     EXPECT_LE(ColourDistance(image.pixel(400, RowOfElevation(65)), 128, 0, 128), 2);
     EXPECT_EQ(s.PickAt(400, RowOfElevation(65)), nullptr);
+}
+
+// The main window's tree: the camera and its target under a node pitched 10 degrees the other
+// way, so the straight-ahead view meets the dome at 25 degrees, inside the white-to-sky-blue
+// band, with the white horizon 25 degrees below the centre of view.
+TEST(SkyDome, MainWindowTreeLooksAt25Degrees) {
+    HudTestScene s;
+    AddMainSky(s);
+    TGLDummyCube *dummyScene = s.scene.Objects()->CreateChild<TGLDummyCube>();
+    dummyScene->Direction().SetVector(0, 0.17364818f, 0.98480773f);
+    dummyScene->Up().SetVector(0, 0.98480773f, -0.17364818f);
+    dummyScene->AppendChild(s.target);
+    dummyScene->AppendChild(s.camera);
+    const QImage image = s.Grab();
+    // 25 / 35 of the way from white to the sky blue.
+    const QRgb centre = image.pixel(400, 300);
+    EXPECT_LE(ColourDistance(centre, 155, 182, 237), 8) << qRed(centre) << ", " << qGreen(centre) << ", " << qBlue(centre);
+    const QRgb horizon = image.pixel(400, RowOfElevation(0.3, 25));
+    EXPECT_LE(ColourDistance(horizon, 255, 255, 255), 8) << qRed(horizon) << ", " << qGreen(horizon) << ", " << qBlue(horizon);
+    const QRgb above = image.pixel(400, RowOfElevation(36, 25));
+    EXPECT_LE(ColourDistance(above, 115, 153, 230), 6);
 }
 
 TEST(SkyDome, EmptyBandDrawsNothing) {
