@@ -79,15 +79,16 @@ void FillBuiltIns(DecoderTable &t) {
     // 2. to 4.
     t.Add("dds", "Microsoft DirectDraw Surface", MagickThen(magick_coder::Dds, "DDS", DecodeUncompressedDds));
     t.Add("dib", "Device Independent Bitmap", bmp);
-    t.Add("jpeg", "Joint Picture Expert Group", jpeg);
-    t.Add("jpg", "Joint Picture Expert Group", jpeg);
+    // libjpeg-turbo writes the fourth byte of every pixel as 255, so JPEG results are opaque already.
+    t.Add("jpeg", "Joint Picture Expert Group", jpeg, nullptr, true);
+    t.Add("jpg", "Joint Picture Expert Group", jpeg, nullptr, true);
     // 5. The main picture-format set.
     t.Add("bmp", "Windows Bitmap", bmp);
     t.Add("ico", "Windows icon", icon);
     t.Add("wmf", "Windows Metafile", metafile);
     t.Add("emf", "Enhanced Windows Metafile", metafile);
     for (const char *ext : {"jfif", "jpg", "jpe", "jpeg"})
-        t.Add(ext, "Joint Picture Expert Group", jpeg);
+        t.Add(ext, "Joint Picture Expert Group", jpeg, nullptr, true);
     for (const char *ext : {"rle", "dib"})
         t.Add(ext, "Windows Bitmap", bmp);
     for (const char *ext : {"win", "vst", "vda", "tga", "icb"})
@@ -123,9 +124,9 @@ DecoderTable &DecoderTable::Instance() {
 }
 
 void DecoderTable::Add(const QString &extension, const QString &description, PictureDecoder decoder,
-                       const void *owner) {
+                       const void *owner, bool opaque) {
     std::unique_lock lock(TableMutex());
-    entries_.push_back(Entry{extension.toLower(), description, std::move(decoder), owner});
+    entries_.push_back(Entry{extension.toLower(), description, std::move(decoder), owner, opaque});
 }
 
 void DecoderTable::RemoveOwnedBy(const void *owner) {
@@ -134,12 +135,17 @@ void DecoderTable::RemoveOwnedBy(const void *owner) {
 }
 
 PictureDecoder DecoderTable::Find(const QString &extension) const {
+    const std::optional<Entry> entry = FindEntry(extension);
+    return entry ? entry->Decoder : PictureDecoder();
+}
+
+std::optional<DecoderTable::Entry> DecoderTable::FindEntry(const QString &extension) const {
     const QString key = extension.toLower();
     std::shared_lock lock(TableMutex());
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
         if (it->Extension == key)
-            return it->Decoder;
-    return {};
+            return *it;
+    return std::nullopt;
 }
 
 std::vector<DecoderTable::Entry> DecoderTable::Entries() const {
@@ -170,10 +176,12 @@ void LoadPictureFile(const QString &FileName, TBitmap32 &Bitmap) {
         LoadIcon(FileName, Bitmap);
     } else {
         const QString bare = ext.mid(1).toLower();
-        const PictureDecoder decoder = DecoderTable::Instance().Find(bare);
-        if (!decoder)
+        const std::optional<DecoderTable::Entry> entry = DecoderTable::Instance().FindEntry(bare);
+        if (!entry || !entry->Decoder)
             throw OrvantaError(QStringLiteral("Unknown picture file extension (.%1)").arg(bare));
-        decoder(FileName, Bitmap);
+        entry->Decoder(FileName, Bitmap);
+        if (entry->Opaque)
+            return;
     }
     Bitmap.SetAlpha(255);
 }

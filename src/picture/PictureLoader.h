@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // Reads the named file into the bitmap or raises OrvantaError with the user-visible message.
@@ -20,17 +21,20 @@ public:
         QString Description;
         PictureDecoder Decoder;
         const void *Owner; // who may take the entry out again (a plug-in loader); null for built-ins
+        bool Opaque;       // the decoder itself sets every alpha byte to 255
     };
 
     // The process-wide table, filled with the built-in decoders on first use.
     static DecoderTable &Instance();
 
     void Add(const QString &extension, const QString &description, PictureDecoder decoder,
-             const void *owner = nullptr);
+             const void *owner = nullptr, bool opaque = false);
     // Takes out every entry added with this owner.
     void RemoveOwnedBy(const void *owner);
     // The decoder of the newest entry for the extension (any case, without the dot); empty if none.
     PictureDecoder Find(const QString &extension) const;
+    // The newest entry for the extension, if any.
+    std::optional<Entry> FindEntry(const QString &extension) const;
     // A copy of all entries, oldest first.
     std::vector<Entry> Entries() const;
 

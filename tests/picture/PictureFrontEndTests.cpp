@@ -211,7 +211,8 @@ TEST(LoadPictureFile, TheLastExtensionChoosesTheDecoder) {
 }
 
 TEST(LoadPictureFile, EveryResultIsOpaque) {
-    for (const char *file : {"png/basn6a08.png", "targa/UTC32.TGA", "bmp/rgba32.bmp", "tiff/strike.tif",
+    for (const char *file : {"jpeg/testorig.jpg", "jpeg/pil_sample_cmyk.jpg", "jpeg/hopper_gray.jpg",
+                             "png/basn6a08.png", "targa/UTC32.TGA", "bmp/rgba32.bmp", "tiff/strike.tif",
                              "psd/rgba.psd", "sgi/transparent.sgi", "ico/bmp-32bpp-alpha.ico"}) {
         TBitmap32 bitmap;
         try {
