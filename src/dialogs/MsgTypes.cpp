@@ -15,3 +15,11 @@ QIcon MsgIconImage(MsgIcon icon) {
     const QIcon own = QApplication::windowIcon();
     return own.isNull() ? style->standardIcon(QStyle::SP_DesktopIcon) : own;
 }
+
+QFont DialogFont() {
+    QFont f = QApplication::font();
+    f.setFamily(QStringLiteral("Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(11);
+    return f;
+}

@@ -1,6 +1,7 @@
 #pragma once
 // Buttons, icons and results of Orvanta's own message dialogs.
 
+#include <QFont>
 #include <QIcon>
 
 #include <cstdint>
@@ -23,3 +24,7 @@ inline constexpr int mrNo = 7;
 
 // The standard icon of a MsgIcon (the application's own icon for miApplication).
 QIcon MsgIconImage(MsgIcon icon);
+
+// The font of Orvanta's dialogs: the sans-serif family at 11 pixels, the pixel height the
+// dialogs' layouts are drawn for.
+QFont DialogFont();

@@ -68,6 +68,7 @@ QLineEdit *AddFolderField(QWidget *parent, const char *name, int x, int y, int w
 TfrmAbout::TfrmAbout(const QString &programFolder, const QString &appDataFolder, QWidget *parent)
     : QDialog(parent), programFolder_(programFolder), appDataFolder_(appDataFolder) {
     setObjectName(QStringLiteral("frmAbout"));
+    setFont(DialogFont());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setFixedSize(kWidth, kHeight);

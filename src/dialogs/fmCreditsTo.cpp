@@ -39,6 +39,7 @@ std::span<const CreditEntry> TfrmCreditsTo::Credits() { return kCredits; }
 TfrmCreditsTo::TfrmCreditsTo(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmCreditsTo"));
     setWindowTitle(QStringLiteral("Orvanta"));
+    setFont(DialogFont());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setAutoFillBackground(true);

@@ -1,5 +1,7 @@
 #include "dialogs/fmDelMsg.h"
 
+#include "dialogs/MsgTypes.h"
+
 #include "settings/gRegistry.h"
 #include "util/gUtils.h"
 
@@ -78,6 +80,7 @@ QString DelMsgText(bool recycleBin, const QString &path, const QFontMetrics &met
 TfrmDelMsg::TfrmDelMsg(const DelMsgRequest &request, QWidget *parent)
     : QDialog(parent), recycleBin_(request.recycleBin) {
     setWindowTitle(request.caption);
+    setFont(DialogFont());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);

@@ -1,5 +1,7 @@
 #include "dialogs/fmMsg.h"
 
+#include "dialogs/MsgTypes.h"
+
 #include "settings/gRegistry.h"
 
 #include <QCheckBox>
@@ -41,6 +43,7 @@ QString MsgCheckBoxCaption(MsgButtons buttons) {
 
 TfrmMsg::TfrmMsg(const MsgRequest &request, QWidget *parent) : QDialog(parent), icon_(request.icon) {
     setWindowTitle(request.caption);
+    setFont(DialogFont());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 

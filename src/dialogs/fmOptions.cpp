@@ -43,6 +43,7 @@ TfrmOptions::TfrmOptions(QWidget *parent, SetUpCallback setUpMostNonDynamicOptio
     : QDialog(parent), setUp_(std::move(setUpMostNonDynamicOptions)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
+    setFont(DialogFont());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(545, 553);

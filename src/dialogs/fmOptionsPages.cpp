@@ -16,6 +16,8 @@
 #include <QSlider>
 #include <QSpinBox>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kPageLeft = 128;
@@ -25,7 +27,7 @@ constexpr int kPageHeight = 512;
 constexpr int kIndent = 24;       // controls under a section heading
 constexpr int kValueLeft = 210;   // spin edits, lists, swatches, track bars
 constexpr int kCheckStep = 23;
-constexpr int kTrackStep = 50;
+constexpr int kTrackStep = 60;
 
 const OptionInfo &Info(const char *key) {
     const OptionInfo *info = FindOptionInfo(QLatin1String(key));
@@ -38,7 +40,13 @@ QString Caption(const char *key) { return QString::fromUtf8(Info(key).caption); 
 // Places the controls of one page from top to bottom.
 class PageBuilder {
 public:
-    explicit PageBuilder(QGroupBox *page) : page_(page) {}
+    explicit PageBuilder(QGroupBox *page) : page_(page), normal_(page->font()) { normal_.setBold(false); }
+
+    // The page's caption is bold; what stands on it is not.
+    template <class W> W *Adopt(W *w) {
+        w->setFont(normal_);
+        return w;
+    }
 
     int y() const { return y_; }
 
@@ -46,7 +54,7 @@ public:
     void Section(const QString &title) {
         if (y_ > kFirstTop)
             y_ += 6;
-        auto *label = new QLabel(title, page_);
+        auto *label = Adopt(new QLabel(title, page_));
         label->adjustSize();
         label->move(12, y_);
         auto *rule = new QFrame(page_);
@@ -58,11 +66,11 @@ public:
     }
 
     QCheckBox *Check(const char *key, int column = 0, bool advance = true) {
-        auto *box = new QCheckBox(Caption(key), page_);
+        auto *box = Adopt(new QCheckBox(Caption(key), page_));
         box->setObjectName(QLatin1String(key));
         box->setChecked(QLatin1String(Info(key).defaultText) == QLatin1String("true"));
         const int left = kIndent + column * 186;
-        box->setGeometry(left, y_, column == 0 && advance ? kPageWidth - left - 12 : 180, 20);
+        box->setGeometry(left, y_, column == 0 && advance ? kPageWidth - left - 3 : 180, 20);
         if (advance)
             y_ += kCheckStep;
         return box;
@@ -75,7 +83,7 @@ public:
     }
 
     QLabel *Label(const QString &text, int x, int yOffset = 3, const char *name = nullptr) {
-        auto *label = new QLabel(text, page_);
+        auto *label = Adopt(new QLabel(text, page_));
         if (name)
             label->setObjectName(QLatin1String(name));
         label->adjustSize();
@@ -83,37 +91,43 @@ public:
         return label;
     }
 
-    QSpinBox *Spin(const char *key, int width = 80, int left = kValueLeft) {
+    // A spin edit right of its caption; returns it. lastRight() is its right edge.
+    QSpinBox *Spin(const char *key, int width = 80) {
         const OptionInfo &o = Info(key);
-        Label(Caption(key), kIndent);
-        auto *spin = new QSpinBox(page_);
+        QLabel *caption = Label(Caption(key), kIndent);
+        const int left = std::max(kValueLeft, caption->geometry().right() + 8);
+        auto *spin = Adopt(new QSpinBox(page_));
         spin->setObjectName(QLatin1String(key));
         spin->setRange(o.minValue, o.maxValue);
         spin->setSingleStep(o.step > 0 ? o.step : 1);
         spin->setValue(QString::fromLatin1(o.defaultText).toInt());
         spin->setGeometry(left, y_, width, 22);
+        lastRight_ = left + width;
         y_ += 28;
         return spin;
     }
 
     QComboBox *List(const char *key, int width, const char *labelName = nullptr) {
         const OptionInfo &o = Info(key);
-        Label(Caption(key), kIndent, 3, labelName);
-        auto *list = new QComboBox(page_);
+        QLabel *caption = Label(Caption(key), kIndent, 3, labelName);
+        const int left = std::max(kValueLeft, caption->geometry().right() + 8);
+        auto *list = Adopt(new QComboBox(page_));
         list->setObjectName(QLatin1String(key));
         list->setEditable(false);
         for (const char *item : o.items)
             list->addItem(QString::fromLatin1(item));
         list->setCurrentText(QString::fromLatin1(o.defaultText));
-        list->setGeometry(kValueLeft, y_, width, 22);
+        list->setGeometry(left, y_, width, 22);
         y_ += 28;
         return list;
     }
 
-    // A track bar with its caption, the words at its ends and its "Reset" button.
+    // A track bar under its caption, with the words at its ends and its "Reset" button.
     QSlider *Track(const char *key, const char *low, const char *high) {
         const OptionInfo &o = Info(key);
-        Label(Caption(key), kIndent, 6);
+        Label(Caption(key), kIndent, 0);
+        const int left = kIndent + 12;
+        const int top = y_ + 17;
         auto *bar = new QSlider(Qt::Horizontal, page_);
         bar->setObjectName(QLatin1String(key));
         bar->setRange(o.minValue, o.maxValue);
@@ -122,21 +136,20 @@ public:
         bar->setSingleStep(1);
         bar->setPageStep(o.step);
         bar->setValue(QString::fromLatin1(o.defaultText).toInt());
-        bar->setGeometry(kValueLeft - 8, y_, 150, 28);
-        QFont small = page_->font();
-        small.setBold(false);
+        bar->setGeometry(left, top, 150, 26);
+        QFont small = normal_;
         small.setPixelSize(10);
         auto *lowLabel = new QLabel(QString::fromLatin1(low), page_);
         lowLabel->setFont(small);
         lowLabel->adjustSize();
-        lowLabel->move(kValueLeft - 8, y_ + 29);
+        lowLabel->move(left, top + 26);
         auto *highLabel = new QLabel(QString::fromLatin1(high), page_);
         highLabel->setFont(small);
         highLabel->adjustSize();
-        highLabel->move(kValueLeft - 8 + 150 - highLabel->width(), y_ + 29);
-        auto *reset = new QPushButton(QStringLiteral("Reset"), page_);
+        highLabel->move(left + 150 - highLabel->width(), top + 26);
+        auto *reset = Adopt(new QPushButton(QStringLiteral("Reset"), page_));
         reset->setObjectName(QStringLiteral("btn") + QString::fromLatin1(key).mid(3));
-        reset->setGeometry(kValueLeft - 8 + 150 + 4, y_ + 2, 50, 23);
+        reset->setGeometry(left + 150 + 12, top + 1, 60, 23);
         reset->setAutoDefault(false);
         y_ += kTrackStep;
         return bar;
@@ -150,7 +163,7 @@ public:
         swatch->setObjectName(QLatin1String(key));
         swatch->setColorValue(QString::fromLatin1(o.defaultText).toInt());
         swatch->move(kValueLeft, y_);
-        auto *change = new QPushButton(QStringLiteral("Change Color..."), page_);
+        auto *change = Adopt(new QPushButton(QStringLiteral("Change Color..."), page_));
         change->setObjectName(QLatin1String(buttonName));
         change->setGeometry(kValueLeft + 31, y_, 110, 23);
         change->setAutoDefault(false);
@@ -159,7 +172,7 @@ public:
     }
 
     QPushButton *Button(const QString &text, const char *name, int x, int width) {
-        auto *b = new QPushButton(text, page_);
+        auto *b = Adopt(new QPushButton(text, page_));
         b->setObjectName(QLatin1String(name));
         b->setGeometry(x, y_, width, 23);
         b->setAutoDefault(false);
@@ -167,11 +180,14 @@ public:
     }
 
     void Skip(int pixels) { y_ += pixels; }
+    int lastRight() const { return lastRight_; }
 
 private:
     static constexpr int kFirstTop = 26;
     QGroupBox *page_;
+    QFont normal_;
     int y_ = kFirstTop;
+    int lastRight_ = 0;
 };
 
 } // namespace
@@ -191,20 +207,13 @@ void TfrmOptions::BuildPages() {
     QFont bold = font();
     bold.setBold(true);
     for (int i = 0; i < 6; ++i) {
-        auto *page = new QGroupBox(QString::fromLatin1(kPageNames[i]), this);
+        auto *page = new QGroupBox(QString::fromLatin1(kPageNames[i]).replace(QLatin1Char('&'), QStringLiteral("&&")), this);
         page->setObjectName(QStringLiteral("grp") + QString::number(i));
         page->setGeometry(kPageLeft, kPageTop, kPageWidth, kPageHeight);
         page->setFont(bold);
         page->setVisible(i == 0);
         pages_.push_back(page);
     }
-    // The pages' captions are bold; their contents use the dialog's normal font.
-    auto normal = [this](QGroupBox *page) {
-        for (QWidget *w : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            if (w->font().pixelSize() != 10)
-                w->setFont(font());
-    };
-
     { // General
         PageBuilder b(pages_[0]);
         b.Section(QStringLiteral("General"));
@@ -212,13 +221,15 @@ void TfrmOptions::BuildPages() {
         b.Check("chkRecursiveBrowse");
         b.Check("chkDeleteToRecycleBin");
         b.Skip(4);
-        b.Label(QStringLiteral("(0 = not limited)"), kValueLeft + 88);
         b.Spin("spnMaxPicturesAtOnce");
+        b.Skip(-28);
+        b.Label(QStringLiteral("(0 = not limited)"), b.lastRight() + 6);
+        b.Skip(28);
         b.Spin("spnPicturesColumns");
         b.Section(QStringLiteral("Run"));
         b.Check("chkRunAtStartUp");
         b.Check("chkLoadPicturesOnRun");
-        auto *folder = new QLineEdit(pages_[0]);
+        auto *folder = b.Adopt(new QLineEdit(pages_[0]));
         folder->setObjectName(QStringLiteral("edtRunAtStartUpFolder"));
         folder->setReadOnly(true);
         folder->setGeometry(kIndent + 18, b.y(), 260, 22);
@@ -272,8 +283,10 @@ void TfrmOptions::BuildPages() {
     { // Slide Show
         PageBuilder b(pages_[4]);
         b.Section(QStringLiteral("Timing"));
-        b.Label(QStringLiteral("Seconds"), kValueLeft + 88);
         b.Spin("spnSlideChangeTime");
+        b.Skip(-28);
+        b.Label(QStringLiteral("Seconds"), b.lastRight() + 6);
+        b.Skip(28);
     }
     { // Other
         PageBuilder b(pages_[5]);
@@ -282,8 +295,6 @@ void TfrmOptions::BuildPages() {
         b.Skip(4);
         b.Track("trkDistanceToObject", "Near", "Far");
     }
-    for (QGroupBox *page : pages_)
-        normal(page);
 
     auto button = [this](const char *text, const char *name, int x) {
         auto *b = new QPushButton(QString::fromLatin1(text), this);

@@ -141,7 +141,7 @@ TEST_F(OptionsDialogTest, PageListShowsOnePageAtATime) {
     const char *names[6] = {"General", "Keys & Mouse", "Picture Quality", "Interface", "Slide Show", "Other"};
     for (int row = 0; row < 6; ++row) {
         EXPECT_EQ(d.lbMenu()->item(row)->text(), names[row]);
-        EXPECT_EQ(d.Page(row)->title(), names[row]);
+        EXPECT_EQ(d.Page(row)->title().replace("&&", "&"), names[row]);  // "&&" shows one "&"
         EXPECT_EQ(d.Page(row)->objectName(), "grp" + QString::number(row));
     }
     EXPECT_TRUE(d.Page(0)->isVisible());
