@@ -41,7 +41,7 @@ void ApplyFaceColours(GLenum face, const TGLFaceProperties &p) {
     glMaterialfv(face, GL_DIFFUSE, p.Diffuse().Data());
     glMaterialfv(face, GL_SPECULAR, p.Specular().Data());
     glMaterialfv(face, GL_EMISSION, p.Emission().Data());
-    glMaterialf(face, GL_SHININESS, float(p.Shininess()) * (128.0f / 255.0f));
+    glMaterialf(face, GL_SHININESS, float(std::min<int>(p.Shininess(), 128))); // OpenGL takes 0..128
 }
 
 } // namespace
