@@ -143,3 +143,28 @@ TEST_F(AboutTest, CreditLinksOpenTheirOwnText) {
 }
 
 } // namespace
+
+namespace {
+
+// Leaving for another program closes the About box; the Credits box stays.
+TEST(AboutFocusTest, LosingTheApplicationFocusClosesAboutOnly) {
+    WhenModal([](QWidget *w) {
+        // Should the box stay open, it is closed with another result after a while.
+        auto *d = qobject_cast<QDialog *>(w);
+        QTimer::singleShot(3000, d, [d] { d->done(99); });
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+    });
+    EXPECT_EQ(ShowAbout("/a/", "/b/"), mrCancel);
+
+    WhenModal([](QWidget *w) {
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+        QApplication::processEvents();
+        EXPECT_TRUE(w->isVisible());
+        QTest::mouseClick(qobject_cast<TfrmCreditsTo *>(w)->btnClose(), Qt::LeftButton);
+    });
+    EXPECT_EQ(ShowCredits(), mrCancel);
+}
+
+} // namespace
