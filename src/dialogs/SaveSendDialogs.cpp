@@ -1,10 +1,27 @@
 #include "dialogs/SaveSendDialogs.h"
 
 #include "dialogs/StdMessages.h"
+#include "util/ShellOps.h"
 #include "util/gUtils.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+
+// The file's URL, or empty (after the source-not-found message) when there is no such file.
+QString ExistingFileUrl(const QString &source) {
+    const QFileInfo info(source);
+    if (source.isEmpty() || !info.exists() || info.isDir()) {
+        MessageBoxPrompts().ShowPlainMessage(kSourceFileNotFound);
+        return QString();
+    }
+    return QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+} // namespace
 
 QString ChooseSaveFile(const SaveDialogSetup &setup, QWidget *parent) {
     QFileDialog dlgSavePicture(parent);
@@ -38,4 +55,20 @@ bool SendPictureToFolder(const QString &source, SendTarget target) {
 
 void ShowFileInUseError(const QString &message, const QString &path) {
     ShowFileInUseError(message, path, MessageBoxPrompts());
+}
+
+bool SendPictureToWebBrowser(const QString &source) {
+    const QString url = ExistingFileUrl(source);
+    if (url.isEmpty())
+        return false;
+    ShellOpen(url);
+    return true;
+}
+
+bool SendPictureToMailRecipient(const QString &source) {
+    const QString url = ExistingFileUrl(source);
+    if (url.isEmpty())
+        return false;
+    ComposeMail(QString(), ExtractFileName(source), url);
+    return true;
 }

@@ -2,6 +2,7 @@
 #include "dialogs/StdMessages.h"
 
 #include "settings/gRegistry.h"
+#include "util/ShellOps.h"
 
 #include "DialogTestSupport.h"
 #include "TestEnv.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace {
 
@@ -82,6 +84,25 @@ TEST_F(SaveSendTest, MessagesGoThroughTheMessageBoxes) {
     EXPECT_EQ(shown[1].second, dest + " already exists.\r\nDo you want to replace it?");
     EXPECT_EQ(shown[2].first, StdMessageKind::Error);
     EXPECT_TRUE(shown[2].second.startsWith("Cannot delete beach: It is being used by another person or program.\r\n\r\n"));
+}
+
+TEST_F(SaveSendTest, WebBrowserAndMailRecipient) {
+    QStringList opened, shown;
+    SetShellOpenHandler([&](const QString &t) { opened << t; });
+    SetStdMessageHandler([&](StdMessageKind, const QString &t) {
+        shown << t;
+        return mrOk;
+    });
+    const QString src = tmp.file("my beach.jpg");
+    WriteFile(src, "x");
+    EXPECT_TRUE(SendPictureToWebBrowser(src));
+    EXPECT_TRUE(SendPictureToMailRecipient(src));
+    EXPECT_FALSE(SendPictureToWebBrowser(tmp.file("gone.jpg")));
+    EXPECT_FALSE(SendPictureToMailRecipient(tmp.file("gone.jpg")));
+    SetShellOpenHandler({});
+    const QString url = "file://" + QString(QUrl::toPercentEncoding(src, "/"));
+    EXPECT_EQ(opened, QStringList({url, "mailto:?subject=my beach.jpg&Body=" + url}));
+    EXPECT_EQ(shown, QStringList({kSourceFileNotFound, kSourceFileNotFound}));
 }
 
 TEST_F(SaveSendTest, RealMessageBoxes) {
