@@ -70,6 +70,10 @@ void TGLDummyCube::BuildList(TRenderContextInfo &) {
 // ---------------------------------------------------------------------------------------------
 // TGLPlane
 
+namespace {
+constexpr double kMaxGridCells = 1 << 20;
+}
+
 TGLPlane::TGLPlane(TComponentOwner *owner) : TGLSceneObject(owner) {}
 
 void TGLPlane::SetXTiles(int32_t v) { SetField(xTiles_, v < 1 ? 1 : v); }
@@ -104,7 +108,9 @@ void TGLPlane::BuildList(TRenderContextInfo &) {
     TextureRanges(s0, s1, t0, t1);
     if (noZWrite_) glDepthMask(GL_FALSE);
     glNormal3f(0, 0, 1);
-    if (style_ & psSingleQuad) {
+    // A grid of more cells than any screen shows is drawn as one quad (same picture).
+    const bool singleQuad = (style_ & psSingleQuad) || double(xTiles_) * double(yTiles_) > kMaxGridCells;
+    if (singleQuad) {
         glBegin(GL_QUADS);
         glTexCoord2f(s1, t1); glVertex2f(w, h);
         glTexCoord2f(s0, t1); glVertex2f(-w, h);
