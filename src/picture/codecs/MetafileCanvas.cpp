@@ -476,6 +476,12 @@ void MetafileCanvas::Text(QPointF p, const QString &text, int options, const QRe
     font.setItalic(lf.italic);
     font.setUnderline(lf.underline);
     font.setStrikeOut(lf.strikeOut);
+    if (lf.width != 0) {
+        // The font's average character width, as a stretch of the face we have.
+        const double have = QFontMetricsF(font).averageCharWidth();
+        if (have > 0)
+            font.setStretch(std::clamp(int(std::lround(100 * std::abs(lf.width) * sx / have)), 25, 400));
+    }
     const QFontMetricsF fm(font);
     const QString shown = lf.face.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0 ? FromSymbolFont(text) : text;
 

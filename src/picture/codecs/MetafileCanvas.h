@@ -104,8 +104,6 @@ public:
     QTransform PageTransform() const;     // logical (after world) -> device
     QTransform LogicalToOutput() const;   // world * page * device-to-output
     const QTransform &DeviceToOutput() const { return deviceToOutput_; }
-    // When set, the mapping mode stays anisotropic/isotropic and viewport calls are ignored.
-    bool fixedViewport = false;
 
     // Object table.
     void SetTableSize(size_t n);

@@ -411,7 +411,6 @@ WmfInfo WmfProbe(const uint8_t *data, size_t size) {
 
 void WmfPlay(const uint8_t *data, size_t size, const WmfInfo &info, MetafileCanvas &canvas) {
     canvas.SetTableSize(size_t(info.objects));
-    canvas.fixedViewport = true;
     MetafileState &s = canvas.st;
     s.mapMode = MM_ANISOTROPIC;
     s.windowOrg = info.frame.topLeft();
