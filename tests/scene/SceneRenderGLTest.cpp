@@ -126,6 +126,20 @@ TEST_F(SceneRenderGLTest, TexturedPlaneDrawnThroughTheCamera) {
     EXPECT_NE(t.Handle(), 0u);
 }
 
+TEST_F(SceneRenderGLTest, GridOfCellsShowsTheSamePictureAsOneQuad) {
+    TGLPlane *plane = AddPlane(0, 0, 0, 10, 10);
+    PictureMaterial(plane, "q", 2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF000000}, tfDefault, miNearest);
+    const QImage quad = Frame();
+    plane->SetStyle(psTileTexture); // without psSingleQuad: YTiles strips of XTiles cells
+    plane->SetXTiles(3);
+    plane->SetYTiles(2);
+    plane->SetXScope(1.0f / 3);
+    plane->SetYScope(0.5f);
+    const QImage grid = Frame();
+    for (double fx : {0.4, 0.6})
+        for (double fy : {0.35, 0.65}) ExpectColor(grid, fx, fy, quad.pixel(int(fx * quad.width()), int(fy * quad.height())), 2, "cell");
+}
+
 TEST_F(SceneRenderGLTest, BrightnessAndGammaAreAppliedAtUpload) {
     TGLPlane *plane = AddPlane(0, 0, 0, 10, 10);
     TGLLibMaterial *m = PictureMaterial(plane, "g", 1, 1, {0xFF808080}, tfDefault, miNearest);
