@@ -446,3 +446,30 @@ TEST_F(OptionsDialogTest, OkResultFromTheModalLoop) {
 }
 
 } // namespace
+
+namespace {
+
+// Escape in an open drop-down closes the drop-down only; the next Escape closes the dialog.
+TEST(OptionsPopupTest, EscapeInAnOpenListClosesTheListFirst) {
+    SettingsList.clear();
+    bool stillOpen = false;
+    WhenModal([&](QWidget *w) {
+        auto *d = qobject_cast<TfrmOptions *>(w);
+        QTimer::singleShot(5000, d, [d] { d->done(99); });  // should Escape not work at all
+        d->lbMenu()->setCurrentRow(2);
+        auto *list = qobject_cast<QComboBox *>(d->OptionControl("cmbPicturesMipMapMag"));
+        list->setFocus();
+        list->showPopup();
+        QApplication::processEvents();
+        QWidget *popup = QApplication::activePopupWidget();
+        ASSERT_NE(popup, nullptr);
+        QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Escape);
+        QApplication::processEvents();
+        stillOpen = d->isVisible();
+        QTest::keyClick(list, Qt::Key_Escape);
+    });
+    EXPECT_EQ(ShowOptions(), mrCancel);
+    EXPECT_TRUE(stillOpen);
+}
+
+} // namespace
