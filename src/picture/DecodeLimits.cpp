@@ -18,6 +18,8 @@ void CheckPictureSize(int64_t width, int64_t height) {
 }
 
 void CheckDataPromise(int64_t pixels, int64_t fileBytes, int64_t maxPixelsPerByte) {
+    if (pixels <= kPromiseFreePixels)
+        return;
     if (fileBytes < 0 || pixels / maxPixelsPerByte > fileBytes)
         RaiseTooShort();
 }

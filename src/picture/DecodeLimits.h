@@ -18,8 +18,12 @@ constexpr int64_t kMaxFileBytes = int64_t(1) << 30;
 // Raises OrvantaError unless 0 < width, height and width x height <= kMaxPicturePixels.
 void CheckPictureSize(int64_t width, int64_t height);
 
-// Raises OrvantaError when a picture of `pixels` pixels cannot come out of `fileBytes` bytes of
-// data compressed at most `maxPixelsPerByte` to one.
+// Pictures up to this size may come from any file (64 MB of bitmap at most); larger ones must be
+// backed by enough data.
+constexpr int64_t kPromiseFreePixels = int64_t(1) << 24;
+
+// Raises OrvantaError when a picture of more than kPromiseFreePixels pixels cannot come out of
+// `fileBytes` bytes of data compressed at most `maxPixelsPerByte` to one.
 void CheckDataPromise(int64_t pixels, int64_t fileBytes, int64_t maxPixelsPerByte);
 
 // "Cannot load image. The file is too short for the picture its header describes."

@@ -115,6 +115,15 @@ TEST(DecodeLimits, HugeOrHollowPicturesAreRefusedBeforeAllocating) {
     }
 }
 
+// Up to 16 MP (a 64 MB bitmap) a picture needs no data behind it: a GIF whose screen is larger
+// than its first image is fine.
+TEST(DecodeLimits, ModestPicturesNeedNoDataBehindThem) {
+    const Outcome o = DecodeBytes(GifWithScreen(4096, 4096), "x.gif");
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    EXPECT_EQ(o.width, 4096);
+    EXPECT_EQ(o.height, 4096);
+}
+
 // Every good file cut short at many points: a decoder may show what it got or refuse with a
 // message, but never crash, hang or report a different size.
 TEST(DecodeLimits, TruncatedFilesNeverCrash) {
