@@ -239,6 +239,24 @@ TEST(MetafileDecoderTest, WmfLinesTextAndShortRecords) {
         for (int x = 21; x < 45; ++x) ASSERT_NE(bmp.Pixel(x, y), kBlack) << x << "," << y << " above text";
 }
 
+TEST(MetafileDecoderTest, WmfObjectTableReusesTheLowestFreeSlot) {
+    Wmf w;
+    w.objects = 3;
+    w.Rec(0x02FC, {0, 0x00FF, 0, 0});        // red brush -> 0
+    w.Rec(0x02FC, {0, 0x0000, 0x00FF, 0});   // blue brush -> 1
+    w.Rec(0x02FC, {0, 0xFF00, 0, 0});        // green brush -> 2 (table now full)
+    w.Rec(0x02FA, {5, 0, 0, 0, 0});          // null pen: no free slot, dropped
+    w.Rec(0x01F0, {0});                      // delete 0
+    w.Rec(0x02FA, {5, 0, 0, 0, 0});          // null pen -> 0
+    w.Rec(0x012D, {1});
+    w.Rec(0x012D, {0});
+    w.Rect(0, 0, 20, 20);
+    TBitmap32 bmp = Decode(w.Bytes(40, 40, 96));
+    EXPECT_EQ(bmp.Pixel(0, 0), kBlue);    // no outline: slot 0 holds the null pen
+    EXPECT_EQ(bmp.Pixel(10, 10), kBlue);
+    EXPECT_EQ(bmp.Pixel(20, 20), kWhite);
+}
+
 // --- EMF builder ------------------------------------------------------------------------------
 
 struct Emf {

@@ -140,14 +140,18 @@ QTransform MetafileCanvas::LogicalToOutput() const { return st.world * PageTrans
 void MetafileCanvas::SetTableSize(size_t n) {
     objects_.clear();
     objects_.resize(std::min<size_t>(n, 65536));
+    firstFree_ = 0;
 }
 
 int MetafileCanvas::AddObject(const MetafileObject &o) {
-    for (size_t i = 0; i < objects_.size(); ++i)
+    // Every slot below firstFree_ is taken, so a full table costs no search.
+    for (size_t i = firstFree_; i < objects_.size(); ++i)
         if (objects_[i].kind == MetafileObject::None) {
             objects_[i] = o;
+            firstFree_ = i + 1;
             return int(i);
         }
+    firstFree_ = objects_.size();
     return -1;
 }
 
@@ -198,6 +202,7 @@ void MetafileCanvas::DeleteObject(size_t index) {
         o.kind = MetafileObject::None;
         o.brush.pattern = QImage();
         o.region = QRegion();
+        firstFree_ = std::min(firstFree_, index);
     }
 }
 

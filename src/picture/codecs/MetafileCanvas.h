@@ -172,6 +172,7 @@ private:
     QTransform deviceToOutput_;
     QPointF pixelsPerMm_;
     std::vector<MetafileObject> objects_;
+    size_t firstFree_ = 0;
     std::vector<MetafileState> saved_;
     QPainterPath path_;  // output coordinates
     bool pathOpen_ = false;
