@@ -51,8 +51,7 @@ QString ApplyPictureMaterial(TGLMaterialLibrary &library, const QString &name, c
     view.width = map.Width();
     view.height = map.Height();
     view.pixels = map.Bits();
-    texture.Image().GetImageBitmap().AssignFromPixels(view);
-    texture.NotifyImageChange();
+    texture.SetImagePixels(view);
     material.SetBlendingMode(bmOpaque);
     texture.SetImageAlpha(tiaDefault);
     texture.SetImageBrightness(settings.brightness);

@@ -7,7 +7,12 @@
 #include "platform/Errors.h"
 #include "platform/InstanceChannel.h"
 #include "platform/KeyState.h"
+#include "scene/ButtonArt.h"
 #include "scene/GLCadencer.h"
+#include "scene/GLGeomObjects.h"
+#include "scene/GLHUDObjects.h"
+#include "scene/GLSkydome.h"
+#include "scene/GLWindowsFont.h"
 #include "scene/GLCamera.h"
 #include "scene/GLMaterial.h"
 #include "scene/GLObjects.h"
@@ -37,8 +42,6 @@ std::function<void(QWidget *, const QString &)> TfrmMain::ShowInfoBox = [](QWidg
     QMessageBox::information(parent, QStringLiteral("Orvanta"), text, QMessageBox::Ok);
 };
 
-std::function<int(int, const QString &, int, int, const QString &, const QString &, const QString &)>
-    TfrmMain::ShowMsgHook;
 
 namespace {
 
@@ -89,20 +92,29 @@ TfrmMain::~TfrmMain() {
     FramedNode = nullptr;
     GLCadencer1.reset();
     GLScene1.reset();
+    GLWindowsBitmapFont1.reset();
+    GLWindowsBitmapFont2.reset();
     GLMatLib1.reset();
     GLMatLib2.reset();
 }
 
 void TfrmMain::CreateComponents() {
-    GLScene1 = std::make_unique<TGLScene>();
+    GLScene1 = std::make_unique<TGLScene>(&components_);
     GLMatLib1 = std::make_unique<TGLMaterialLibrary>();
     GLMatLib1->SetName(QStringLiteral("GLMatLib1"));
     GLMatLib2 = std::make_unique<TGLMaterialLibrary>();
     GLMatLib2->SetName(QStringLiteral("GLMatLib2"));
-    for (int i = 0; i < 7; ++i) {
-        TGLLibMaterial *m = GLMatLib2->Materials().Add();
-        m->Material().Texture().SetDisabled(false);
-    }
+    LoadButtonMaterials(*GLMatLib2);
+    TGLFontDescription font1;
+    font1.Height = -13;
+    font1.Bold = true;
+    GLWindowsBitmapFont1 = std::make_unique<TGLWindowsBitmapFont>(font1);
+    TGLFontDescription font2;
+    font2.Height = -32;
+    font2.Bold = true;
+    GLWindowsBitmapFont2 = std::make_unique<TGLWindowsBitmapFont>(font2);
+    GLWindowsBitmapFont2->SetMagFilter(maNearest);
+    GLWindowsBitmapFont2->SetMinFilter(miNearest);
 
     GLSceneViewer1 = new TGLSceneViewer(this);
     GLSceneViewer1->setObjectName(QStringLiteral("GLSceneViewer1"));
@@ -167,6 +179,7 @@ void TfrmMain::CreateComponents() {
     timer(timKeysOff, "timKeysOff", 100, true);
     timer(timLogo, "timLogo", 1000, true);
     timer(timSlideShow, "timSlideShow", 3000, false);
+    connect(timKeysOff, &QTimer::timeout, this, [this] { timKeysOffTimer(); });
     connect(timLogo, &QTimer::timeout, this, [this] {
         timLogo->stop();
         if (GLHUDTextLogo)
@@ -185,10 +198,22 @@ void TfrmMain::CreateComponents() {
 
 void TfrmMain::CreateSceneTree() {
     TGLBaseSceneObject *root = GLScene1->Objects();
-    GLSkyDome1 = MakeNode<TGLDummyCube>(root, QStringLiteral("GLSkyDome1"));
+    GLSkyDome1 = MakeNode<TGLSkyDome>(root, QStringLiteral("GLSkyDome1"));
     GLSkyDome1->Direction().SetVector(0, 0.96592581f, 0.25881904f);
     GLSkyDome1->Up().SetVector(0, 0.25881907f, -0.96592581f);
     GLSkyDome1->SetPitchAngle(75);
+    const TGLColor sky{0.451f, 0.6f, 0.902f, 1}, white{1, 1, 1, 1}, deep{0, 0.2f, 0.4f, 1};
+    const struct { float start, stop; TGLColor from, to; } bands[4] = {
+        {-15, 0, sky, white}, {0, 35, white, sky}, {35, 90, sky, sky}, {-90, -15, deep, sky}};
+    for (const auto &b : bands) {
+        TSkyDomeBand &band = GLSkyDome1->AddBand();
+        band.SetStartAngle(b.start);
+        band.SetStopAngle(b.stop);
+        band.SetStartColor(b.from);
+        band.SetStopColor(b.to);
+        band.SetSlices(8);
+        band.SetStacks(4);
+    }
 
     GLDummyScene1 = MakeNode<TGLDummyCube>(root, QStringLiteral("GLDummyScene1"));
     GLDummyScene1->SetCubeSize(5);
@@ -196,12 +221,24 @@ void TfrmMain::CreateSceneTree() {
     GLDummyScene1->Up().SetVector(0, 0.98480773f, -0.17364818f);
     GLDummyScene1->SetPitchAngle(10);
 
-    GLSelection = MakeNode<TGLDummyCube>(GLDummyScene1, QStringLiteral("GLSelection"));
+    GLSelection = MakeNode<TGLAnnulus>(GLDummyScene1, QStringLiteral("GLSelection"));
     GLSelection->SetVisible(false);
     GLSelection->Direction().SetVector(0.70710677f, 0.70710677f, 0);
     GLSelection->Up().SetVector(0, 0, -1);
     GLSelection->SetPitchAngle(90);
     GLSelection->SetTurnAngle(45);
+    GLSelection->SetBottomRadius(15);
+    GLSelection->SetTopRadius(15);
+    GLSelection->SetBottomInnerRadius(14.6f);
+    GLSelection->SetTopInnerRadius(14.6f);
+    GLSelection->SetHeight(0.2f);
+    GLSelection->SetSlices(4);
+    GLSelection->SetStacks(1);
+    GLSelection->SetParts(anTop);
+    GLSelection->Material().FrontProperties().SetDiffuse({1, 1, 1, 1});
+    GLSelection->Material().FrontProperties().SetAmbient({0, 0, 0, 1});
+    GLSelection->Material().Texture().SetImageAlpha(tiaAlphaFromIntensity);
+    GLSelection->Material().SetBlendingMode(bmOpaque);
 
     DCTarget = MakeNode<TGLDummyCube>(GLDummyScene1, QStringLiteral("DCTarget"));
     DCTarget->SetVisible(false);
@@ -211,29 +248,40 @@ void TfrmMain::CreateSceneTree() {
     GLDummyColumns = MakeNode<TGLDummyCube>(GLDummyScene1, QStringLiteral("GLDummyColumns"));
     GLDummyColumns->SetCubeSize(20);
 
-    auto hud = [this](const char *name, float x, float y, const QString &text) {
-        TGLCustomSceneObject *node = MakeNode<TGLDummyCube>(GLDummyScene1, QString::fromLatin1(name));
+    auto hud = [this](const char *name, float x, float y, const QString &text, TGLWindowsBitmapFont *font,
+                      TAlignment alignment, TTextLayout layout) {
+        auto *node = MakeNode<TGLHUDText>(GLDummyScene1, QString::fromLatin1(name));
         node->Position().SetPoint(x, y, 0);
-        SetHudText(node, text);
+        node->SetBitmapFont(font);
+        node->SetAlignment(alignment);
+        node->SetLayout(layout);
+        node->SetText(text);
         return node;
     };
-    GLHUDtextPath = hud("GLHUDtextPath", 0, 10, QString());
+    TGLWindowsBitmapFont *f1 = GLWindowsBitmapFont1.get(), *f2 = GLWindowsBitmapFont2.get();
+    GLHUDtextPath = hud("GLHUDtextPath", 0, 10, QString(), f1, taCenter, tlTop);
     GLHUDtextPath->Scale().SetVector(0.6f, 1, 1);
-    GLHUDTextExit = hud("GLHUDTextExit", 798, 32, QStringLiteral("EXIT"));
-    GLHUDTextSize = hud("GLHUDTextSize", 165, 450, QString());
+    GLHUDTextExit = hud("GLHUDTextExit", 798, 32, QStringLiteral("EXIT"), f1, taRightJustify, tlTop);
+    GLHUDTextExit->SetRotation(-45);
+    GLHUDTextSize = hud("GLHUDTextSize", 165, 450, QString(), f1, taCenter, tlBottom);
     GLHUDTextSize->Scale().SetVector(1, 2, 1);
-    GLHUDTextLogo = hud("GLHUDTextLogo", 400, 300, QString());
-    GLHUDTextLoading = hud("GLHUDTextLoading", 5, 10, QStringLiteral("Loading..."));
+    GLHUDTextLogo = hud("GLHUDTextLogo", 400, 300, QString(), f2, taCenter, tlCenter);
+    GLHUDTextLogo->SetModulateColor({1, 1, 1, 0.5f});
+    GLHUDTextLoading = hud("GLHUDTextLoading", 5, 10, QStringLiteral("Loading..."), f1, taLeftJustify, tlTop);
     GLHUDTextLoading->SetVisible(false);
     GLHUDTextLoading->Scale().SetVector(0.6f, 1, 1);
-    GLHUDTextFck = hud("GLHUDTextFck", -20, -20, QStringLiteral("X"));
+    GLHUDTextFck = hud("GLHUDTextFck", -20, -20, QStringLiteral("X"), f1, taLeftJustify, tlTop);
 
     GLDummyKeys = MakeNode<TGLDummyCube>(GLDummyScene1, QStringLiteral("GLDummyKeys"));
     GLDummyKeys->SetCubeSize(1);
     const float spritePos[7][2] = {{100, 256}, {60, 256}, {20, 256}, {20, 215}, {20, 174}, {60, 215}, {100, 215}};
     for (int i = 0; i < 7; ++i) {
-        GLHUDSprite[i] = MakeNode<TGLDummyCube>(GLDummyKeys, QStringLiteral("GLHUDSprite%1").arg(i + 1));
+        GLHUDSprite[i] = MakeNode<TGLHUDSprite>(GLDummyKeys, QStringLiteral("GLHUDSprite%1").arg(i + 1));
         GLHUDSprite[i]->Position().SetPoint(spritePos[i][0], spritePos[i][1], 0);
+        GLHUDSprite[i]->SetWidth(40);
+        GLHUDSprite[i]->SetHeight(40);
+        GLHUDSprite[i]->Material().SetMaterialLibrary(GLMatLib2.get());
+        GLHUDSprite[i]->Material().SetLibMaterialName(GLMatLib2->Materials().Items(i)->Name());
     }
 
     GLDummyExtens = MakeNode<TGLDummyCube>(GLDummyScene1, QStringLiteral("GLDummyExtens"));
@@ -250,13 +298,26 @@ void TfrmMain::CreateSceneTree() {
     GLSceneViewer1->SetCamera(GLCamera1);
 }
 
-QString TfrmMain::HudText(const TGLCustomSceneObject *node) { return node ? node->Hint() : QString(); }
+QString TfrmMain::HudText(const TGLHUDText *node) { return node ? node->Text() : QString(); }
 
-void TfrmMain::SetHudText(TGLCustomSceneObject *node, const QString &text) {
-    if (node && node->Hint() != text) {
-        node->SetHint(text);
-        node->NotifyChange();
-    }
+void TfrmMain::SetHudText(TGLHUDText *node, const QString &text) {
+    if (node)
+        node->SetText(text);
+}
+
+bool TfrmMain::ButtonHit(int index, int x, int y) const {
+    const TGLHUDSprite *b = GLHUDSprite[index];
+    if (!b->Visible())
+        return false;
+    const float px = b->Position().X(), py = b->Position().Y();
+    return px - b->Width() / 2 <= float(x) && float(x) <= px + b->Width() / 2 && py - b->Height() / 2 <= float(y) &&
+           float(y) <= py + b->Height() / 2;
+}
+
+void TfrmMain::timKeysOffTimer() {
+    timKeysOff->stop();
+    for (int i = 0; i < GLMatLib2->Materials().Count() && i < 7; ++i)
+        GLMatLib2->Materials().Items(i)->Material().Texture().SetImageBrightness(1.1f);
 }
 
 void TfrmMain::FormCreate() {
@@ -336,6 +397,10 @@ void TfrmMain::DrawAppCaption(const QString &name) {
 void TfrmMain::SetUpMostNonDynamicOptions() {
     GLHUDTextSize->SetVisible(gVars.chkShowPictureSize);
     GLHUDtextPath->SetVisible(gVars.chkShowPictureFullPath);
+    const TGLColor text = ColorFromOption(gVars.shpTextColor);
+    for (TGLHUDText *t : {GLHUDTextSize, GLHUDtextPath, GLHUDTextExit, GLHUDTextLoading})
+        t->SetModulateColor(text);
+    GLHUDTextLogo->SetModulateColor(ColorFromOption(gVars.shpTextColor, 0.5f));
     GLHUDSprite[0]->SetVisible(gVars.chkShowPreviousNext);
     GLHUDSprite[1]->SetVisible(gVars.chkShowPreviousNext);
     GLHUDSprite[2]->SetVisible(gVars.chkShowBrowsePictures);

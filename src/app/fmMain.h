@@ -31,6 +31,11 @@ class TGLDummyCube;
 class TGLMaterialLibrary;
 class TGLScene;
 class TGLSceneViewer;
+class TGLSkyDome;
+class TGLAnnulus;
+class TGLHUDText;
+class TGLHUDSprite;
+class TGLWindowsBitmapFont;
 
 // Directions of GoToDummy.
 enum TNavigate { NavigateNext = 0, NavigatePrevious = 1, NavigateFirst = 2, NavigateLast = 3 };
@@ -47,6 +52,8 @@ public:
     std::unique_ptr<TGLCadencer> GLCadencer1;
     std::unique_ptr<TGLMaterialLibrary> GLMatLib1;
     std::unique_ptr<TGLMaterialLibrary> GLMatLib2;
+    std::unique_ptr<TGLWindowsBitmapFont> GLWindowsBitmapFont1;
+    std::unique_ptr<TGLWindowsBitmapFont> GLWindowsBitmapFont2;
     QMenu *PopupMenu1 = nullptr;
     QAction *mniFullScreen = nullptr, *mniBrowsePicture = nullptr, *mniBrowseFolder = nullptr,
             *mniStartSlideShow = nullptr, *mniDelete = nullptr, *mniOptions = nullptr, *mniExit = nullptr,
@@ -58,20 +65,20 @@ public:
     QTimer *timSlideShow = nullptr;
 
     // --- scene nodes (names as in the scene tree) -----------------------------------------
-    TGLCustomSceneObject *GLSkyDome1 = nullptr;
+    TGLSkyDome *GLSkyDome1 = nullptr;
     TGLDummyCube *GLDummyScene1 = nullptr;
-    TGLCustomSceneObject *GLSelection = nullptr;
+    TGLAnnulus *GLSelection = nullptr;
     TGLDummyCube *DCTarget = nullptr;
     TGLDummyCube *GLDummyText = nullptr;
     TGLDummyCube *GLDummyColumns = nullptr;
-    TGLCustomSceneObject *GLHUDtextPath = nullptr;
-    TGLCustomSceneObject *GLHUDTextExit = nullptr;
-    TGLCustomSceneObject *GLHUDTextSize = nullptr;
-    TGLCustomSceneObject *GLHUDTextLogo = nullptr;
-    TGLCustomSceneObject *GLHUDTextLoading = nullptr;
-    TGLCustomSceneObject *GLHUDTextFck = nullptr;
+    TGLHUDText *GLHUDtextPath = nullptr;
+    TGLHUDText *GLHUDTextExit = nullptr;
+    TGLHUDText *GLHUDTextSize = nullptr;
+    TGLHUDText *GLHUDTextLogo = nullptr;
+    TGLHUDText *GLHUDTextLoading = nullptr;
+    TGLHUDText *GLHUDTextFck = nullptr;
     TGLDummyCube *GLDummyKeys = nullptr;
-    TGLCustomSceneObject *GLHUDSprite[7] = {};
+    TGLHUDSprite *GLHUDSprite[7] = {};  // GLHUDSprite1 .. GLHUDSprite7
     TGLDummyCube *GLDummyExtens = nullptr;
     TGLCamera *GLCamera1 = nullptr;
 
@@ -140,9 +147,12 @@ public:
     void StopSlideShow();
     bool SlideShowRunning() const;
 
-    // HUD text of a node (the overlay texts).
-    static QString HudText(const TGLCustomSceneObject *node);
-    static void SetHudText(TGLCustomSceneObject *node, const QString &text);
+    // The text of an overlay text node.
+    static QString HudText(const TGLHUDText *node);
+    static void SetHudText(TGLHUDText *node, const QString &text);
+    // Whether window point (x, y) hits screen button index (0 .. 6), which must be visible.
+    bool ButtonHit(int index, int x, int y) const;
+    void timKeysOffTimer();
 
     // What LoadFromParams loaded over the window's life: every picture path it added.
     const QStringList &ParamsPaths() const { return paramsPaths_; }
@@ -157,10 +167,6 @@ public:
     // Message boxes go through these, so tests can answer them.
     static std::function<void(QWidget *parent, const QString &text)> ShowErrorBox;
     static std::function<void(QWidget *parent, const QString &text)> ShowInfoBox;
-    // The limit message and other silenceable notices; returns the dialog result.
-    static std::function<int(int clientHeight, const QString &message, int buttons, int icon,
-                             const QString &key, const QString &valueName, const QString &caption)>
-        ShowMsgHook;
 
 public Q_SLOTS:
     // The hand-off message of a later start: restore or raise the window, then LoadFromParams.
@@ -195,7 +201,6 @@ private:
     void LoadPictureList(const QStringList &files, bool startOfLoadBeforeFirst);
     // Loads and hand-offs that arrive while a load runs wait for it (see LoadRunning).
     void RunDeferredWork();
-    bool ButtonHit(int index, int x, int y) const;
     bool IsPicturePlane(const TGLBaseSceneObject *node) const;
 
     TComponentOwner components_;

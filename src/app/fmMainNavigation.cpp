@@ -7,6 +7,9 @@
 #include "platform/KeyState.h"
 #include "scene/GLCadencer.h"
 #include "scene/GLCamera.h"
+#include "scene/GLGeomObjects.h"
+#include "scene/GLHUDObjects.h"
+#include "scene/GLMaterial.h"
 #include "scene/GLObjects.h"
 #include "scene/GLScene.h"
 #include "scene/GLSceneViewer.h"
@@ -23,6 +26,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -374,8 +378,6 @@ void TfrmMain::FormMouseWheel(Qt::KeyboardModifiers, int wheelDelta) {
 
 // --- mouse ---------------------------------------------------------------------------------
 
-bool TfrmMain::ButtonHit(int, int, int) const { return false; }  // the screen buttons come with the HUD
-
 void TfrmMain::GLSceneViewer1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
     StopSlideShow();
     if (button != Qt::LeftButton)
@@ -383,18 +385,52 @@ void TfrmMain::GLSceneViewer1MouseDown(Qt::MouseButton button, Qt::KeyboardModif
     PickX = x;
     PickY = y;
     PickPending = true;
+    // Pressed look of every button under the point.
+    bool pressed = false;
+    for (int i = 0; i < 7; ++i)
+        if (ButtonHit(i, x, y)) {
+            GLMatLib2->Materials().Items(i)->Material().Texture().SetImageBrightness(1.5f);
+            pressed = true;
+        }
+    if (pressed) {
+        timKeysOff->start();
+        RepaintViewer();
+    }
+    // The first button hit acts; the click is then no pick.
+    for (int i = 0; i < 7; ++i) {
+        if (!ButtonHit(i, x, y))
+            continue;
+        PickPending = false;
+        switch (i) {
+        case 0: GoToDummy(NavigateNext); break;
+        case 1: GoToDummy(NavigatePrevious); break;
+        case 2: BrowsePicture(); break;
+        case 3: ZoomAll(); break;
+        case 4: ToggleFullScreen(); break;
+        case 5: ZoomInHeld = true; break;
+        case 6: ZoomOutHeld = true; break;
+        }
+        break;
+    }
 }
 
 void TfrmMain::GLSceneViewer1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
     if (!(buttons & (Qt::LeftButton | Qt::RightButton))) {
-        ZoomInHeld = ZoomOutHeld = false;
+        // Hover look: full colour under the pointer, grey elsewhere.
+        for (int i = 0; i < 7; ++i) {
+            TGLTexture &t = GLMatLib2->Materials().Items(i)->Material().Texture();
+            if (ButtonHit(i, x, y)) {
+                t.SetTextureFormat(tfRGB16);
+            } else {
+                t.SetTextureFormat(tfIntensity);
+                ZoomInHeld = ZoomOutHeld = false;
+            }
+        }
     }
     if ((buttons & Qt::LeftButton) && PickX != -9999 && PickY != -9999) {
-        bool onButton = false;
         for (int i = 0; i < 7; ++i)
-            onButton = onButton || ButtonHit(i, x, y);
-        if (onButton)
-            return;
+            if (ButtonHit(i, x, y))
+                return;
         if (x < PickX)
             GoalX -= float((PickX - x) * gVars.trkMouseMoveSpeedH) * 0.0008f;
         else if (x > PickX)

@@ -12,6 +12,7 @@
 #include "picture/PictureFormats.h"
 #include "platform/Errors.h"
 #include "platform/KeyState.h"
+#include "scene/GLHUDObjects.h"
 #include "scene/GLObjects.h"
 #include "scene/GLScene.h"
 #include "scene/GLSceneViewer.h"

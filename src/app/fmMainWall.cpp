@@ -5,10 +5,13 @@
 #include "app/PictureLoadQueue.h"
 #include "app/PictureMaterial.h"
 #include "app/WallGeometry.h"
+#include "dialogs/fmMsg.h"
 #include "picture/PictureFormats.h"
 #include "platform/Errors.h"
 #include "platform/KeyState.h"
 #include "scene/GLCadencer.h"
+#include "scene/GLHUDObjects.h"
+#include "scene/GLGeomObjects.h"
 #include "scene/GLMaterial.h"
 #include "scene/GLObjects.h"
 #include "scene/GLScene.h"
@@ -48,11 +51,8 @@ void TfrmMain::SetLoadingProgress(int k, int n) {
 void TfrmMain::ShowLimitMessage(int limit) {
     const QString text = QStringLiteral("Maximum pictures allowed at time: %1\r\n\r\nYou can change this limit from options.")
                              .arg(limit);
-    if (ShowMsgHook)
-        ShowMsgHook(141, text, 4 /* OK */, 2 /* information */, kRegKeyValues,
-                    QStringLiteral("MsgMaxPicturesAtTime"), QStringLiteral("Orvanta"));
-    else if (RegReadString(kRegKeyValues, QStringLiteral("MsgMaxPicturesAtTime")).isEmpty())
-        ShowInfoBox(this, text);
+    ShowMsg(141, text, mbOK, miInformation, kRegKeyValues, QStringLiteral("MsgMaxPicturesAtTime"),
+            QStringLiteral("Orvanta"));
 }
 
 void TfrmMain::AddPic(const QString &path) {

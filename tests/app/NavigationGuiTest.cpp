@@ -5,6 +5,8 @@
 #include "platform/KeyState.h"
 #include "scene/GLCamera.h"
 #include "scene/GLSceneViewer.h"
+#include "scene/GLSkydome.h"
+#include "scene/GLTexture.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -229,6 +231,64 @@ TEST_F(Navigation, EscapeClosesOrLeavesFullScreen) {
     EXPECT_TRUE(frm->isVisible());
     frm->FormKeyPress(QChar(0x1B));
     EXPECT_FALSE(frm->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+class Buttons : public WallTest {};
+
+TEST_F(Buttons, HitsFollowThePositionsAndVisibility) {
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+    frm->resize(800, 600);
+    ASSERT_TRUE(WaitFor([&] { return frm->GLSceneViewer1->width() == 800; }, 5000));
+    frm->CalculateSceneScale();
+    // GLHUDSprite3 in an 800 x 600 view: x 2..42, y 558..598, edges included.
+    const int W = frm->GLSceneViewer1->width(), H = frm->GLSceneViewer1->height();
+    ASSERT_EQ(W, 800);
+    ASSERT_EQ(H, 600);
+    EXPECT_FLOAT_EQ(frm->GoalSceneScale, 1.2f);
+    EXPECT_TRUE(frm->ButtonHit(2, 2, 558));
+    EXPECT_TRUE(frm->ButtonHit(2, 42, 598));
+    EXPECT_FALSE(frm->ButtonHit(2, 1, 558));
+    EXPECT_FALSE(frm->ButtonHit(2, 43, 570));
+    EXPECT_FALSE(frm->ButtonHit(2, 20, 557));
+    // Hidden zoom buttons are not hit: the click picks the scene instead.
+    gVars.chkShowZoomButtons = false;
+    frm->SetUpMostNonDynamicOptions();
+    EXPECT_FALSE(frm->ButtonHit(3, W - 22, H - 22));
+    frm->GLSceneViewer1MouseDown(Qt::LeftButton, {}, W - 22, H - 22);
+    EXPECT_TRUE(frm->PickPending);
+    gVars.chkShowZoomButtons = true;
+    frm->SetUpMostNonDynamicOptions();
+    // The zoom-in button: held zoom, no pick, the pressed look for 100 ms.
+    frm->PickPending = false;
+    frm->GLSceneViewer1MouseDown(Qt::LeftButton, {}, W - 22, H - 64);
+    EXPECT_FALSE(frm->PickPending);
+    EXPECT_TRUE(frm->ZoomInHeld);
+    EXPECT_FLOAT_EQ(frm->GLMatLib2->Materials().Items(5)->Material().Texture().ImageBrightness(), 1.5f);
+    EXPECT_TRUE(WaitFor([&] {
+        return frm->GLMatLib2->Materials().Items(5)->Material().Texture().ImageBrightness() == 1.1f;
+    }, 2000));
+    // Moving off without a button clears the held zoom and greys the buttons.
+    frm->GLSceneViewer1MouseMove(Qt::NoButton, {}, 400, 300);
+    EXPECT_FALSE(frm->ZoomInHeld);
+    EXPECT_EQ(frm->GLMatLib2->Materials().Items(5)->Material().Texture().TextureFormat(), tfIntensity);
+    frm->GLSceneViewer1MouseMove(Qt::NoButton, {}, W - 22, H - 64);
+    EXPECT_EQ(frm->GLMatLib2->Materials().Items(5)->Material().Texture().TextureFormat(), tfRGB16);
+}
+
+TEST_F(Buttons, SizeTextAndLogo) {
+    frm->AddPic(Pic("s.png", 1024, 768));
+    frm->SelectObjectByChild(0);
+    EXPECT_EQ(TfrmMain::HudText(frm->GLHUDTextSize), "Size: 1024 x 768");
+    EXPECT_EQ(TfrmMain::HudText(frm->GLHUDTextLogo), "Orvanta");
+    EXPECT_TRUE(frm->GLHUDTextLogo->Visible());
+    EXPECT_TRUE(WaitFor([&] { return !frm->GLHUDTextLogo->Visible(); }, 3000));
+    EXPECT_EQ(frm->GLHUDTextExit->Rotation(), -45);
+    EXPECT_EQ(frm->GLSkyDome1->BandCount(), 4);
 }
 
 } // namespace

@@ -20,11 +20,12 @@ TEST(WallGeometry, SlotsAndPlaneSizes) {
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(GridSlot(i, 5), five[i]) << i;
     EXPECT_EQ(GridSlot(3, 0), std::make_pair(-63.0f, 0.0f));
-    EXPECT_EQ(PlaneSize(1024, 768), std::make_pair(20.0f, 15.0f));
-    EXPECT_EQ(PlaneSize(600, 800), std::make_pair(15.0f, 20.0f));
-    EXPECT_FLOAT_EQ(PlaneSize(300, 300).first, 20.0f);
-    EXPECT_FLOAT_EQ(PlaneSize(300, 300).second, 20.0f);
-    EXPECT_EQ(PlaneSize(512, 256), std::make_pair(20.0f, 10.0f));
+    const struct { int w, h; float pw, ph; } sizes[] = {
+        {1024, 768, 20, 15}, {600, 800, 15, 20}, {300, 300, 20, 20}, {512, 256, 20, 10}};
+    for (const auto &c : sizes) {
+        EXPECT_FLOAT_EQ(PlaneSize(c.w, c.h).first, c.pw) << c.w << "x" << c.h;
+        EXPECT_FLOAT_EQ(PlaneSize(c.w, c.h).second, c.ph) << c.w << "x" << c.h;
+    }
 }
 
 class WallGui : public WallTest {};

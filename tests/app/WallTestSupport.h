@@ -3,6 +3,9 @@
 // step the frame update by hand), picture fixtures, and waiting with the event loop running.
 
 #include "app/fmMain.h"
+#include "dialogs/fmMsg.h"
+#include "scene/GLGeomObjects.h"
+#include "scene/GLHUDObjects.h"
 #include "scene/GLCadencer.h"
 #include "scene/GLMaterial.h"
 #include "scene/GLObjects.h"
@@ -57,16 +60,16 @@ protected:
         frm = std::make_unique<TfrmMain>();
         frm->GLCadencer1->SetEnabled(false);
         ASSERT_TRUE(WaitFor([&] { return frm->LoadFromParamsCalls() == 1; }));
-        TfrmMain::ShowMsgHook = [this](int, const QString &text, int, int, const QString &, const QString &, const QString &) {
-            messages.append(text);
-            return 1;
-        };
+        SetShowMsgHandler([this](const MsgRequest &request) {
+            messages.append(request.message);
+            return MsgAnswer{mrOk, false};
+        });
         TfrmMain::ShowErrorBox = [this](QWidget *, const QString &text) { errors.append(text); };
         TfrmMain::ShowInfoBox = [this](QWidget *, const QString &text) { messages.append(text); };
     }
     void TearDown() override {
         frm.reset();
-        TfrmMain::ShowMsgHook = nullptr;
+        SetShowMsgHandler(nullptr);
         TfrmMain::ShowErrorBox = savedError_;
         TfrmMain::ShowInfoBox = savedInfo_;
         gVars = TVars();
