@@ -161,7 +161,7 @@ void TfrmMain::CreateComponents() {
     PopupMenu1->addSeparator();
     add(mniFullScreen, "mniFullScreen", QStringLiteral("Full Screen"), [this] { ToggleFullScreen(); });
     mniFullScreen->setCheckable(true);
-    add(mniStartSlideShow, "mniStartSlideShow", QStringLiteral("Start Slide Show"), [] {});
+    add(mniStartSlideShow, "mniStartSlideShow", QStringLiteral("Start Slide Show"), [this] { StartSlideShow(); });
     add(mniOptions, "mniOptions", QStringLiteral("Options..."), [] {});
     add(mniProgramHelp, "mniProgramHelp", QStringLiteral("Program Help"), [] {});
     PopupMenu1->addSeparator();
@@ -180,6 +180,7 @@ void TfrmMain::CreateComponents() {
     timer(timLogo, "timLogo", 1000, true);
     timer(timSlideShow, "timSlideShow", 3000, false);
     connect(timKeysOff, &QTimer::timeout, this, [this] { timKeysOffTimer(); });
+    connect(timSlideShow, &QTimer::timeout, this, [this] { timSlideShowTimer(); });
     connect(timLogo, &QTimer::timeout, this, [this] {
         timLogo->stop();
         if (GLHUDTextLogo)
@@ -565,6 +566,20 @@ void TfrmMain::ForgetNodesUnder(TGLBaseSceneObject *node) {
         PickedObject = nullptr;
     if (under(FramedNode))
         FramedNode = nullptr;
+}
+
+void TfrmMain::StartSlideShow() {
+    if (!SlideShowRunning())
+        GoToDummy(NavigateNext);
+    timSlideShow->stop();
+    timSlideShow->setInterval(gVars.spnSlideChangeTime * 1000);
+    timSlideShow->start();
+}
+
+void TfrmMain::timSlideShowTimer() {
+    // A step that loads a picture lets events run; a tick that arrives meanwhile is dropped.
+    if (!LoadRunning())
+        GoToDummy(NavigateNext);
 }
 
 void TfrmMain::StopSlideShow() { timSlideShow->stop(); }

@@ -144,6 +144,8 @@ public:
     void GLSceneViewer1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void GLSceneViewer1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
     void GLSceneViewer1DblClick();
+    void StartSlideShow();
+    void timSlideShowTimer();
     void StopSlideShow();
     bool SlideShowRunning() const;
 

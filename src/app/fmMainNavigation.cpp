@@ -341,7 +341,8 @@ void TfrmMain::FormKeyUp(int key, Qt::KeyboardModifiers shift) {
         break;
     case Qt::Key_F5: ReloadImages(); break;
     case Qt::Key_F11:
-        if (!wasRunning) { /* StartSlideShow comes with the slide show */ }
+        if (!wasRunning)
+            StartSlideShow();
         break;
     case Qt::Key_F1: ShellOpen(ProductSiteLink(kPathProgramHelp)); break;
     case Qt::Key_Return:

@@ -9,6 +9,8 @@
 #include "scene/GLTexture.h"
 
 #include <QFile>
+#include <QScreen>
+#include <QTimer>
 #include <QKeyEvent>
 
 using namespace wall_test;
@@ -289,6 +291,83 @@ TEST_F(Buttons, SizeTextAndLogo) {
     EXPECT_TRUE(WaitFor([&] { return !frm->GLHUDTextLogo->Visible(); }, 3000));
     EXPECT_EQ(frm->GLHUDTextExit->Rotation(), -45);
     EXPECT_EQ(frm->GLSkyDome1->BandCount(), 4);
+}
+
+} // namespace
+
+namespace {
+
+class SlideShow : public WallTest {};
+
+TEST_F(SlideShow, CyclesTheWallAndStopsOnInput) {
+    for (int i = 0; i < 3; ++i)
+        frm->AddPic(Pic(QString("s%1.png").arg(i)));
+    auto selected = [&] { return frm->GLDummyColumns->ChildIndex(frm->GLScene1->FindObject(frm->SelectedDummyName)); };
+    frm->StartSlideShow();
+    EXPECT_TRUE(frm->SlideShowRunning());
+    EXPECT_EQ(frm->timSlideShow->interval(), 3000);
+    EXPECT_EQ(selected(), 0);  // the first step comes at once
+    const int expected[] = {1, 2, 0, 1};
+    for (int e : expected) {
+        frm->timSlideShowTimer();  // the timer, driven by hand
+        EXPECT_EQ(selected(), e);
+    }
+    // F11 released stops a running show; released again it starts with an immediate step.
+    frm->FormKeyUp(Qt::Key_F11, {});
+    EXPECT_FALSE(frm->SlideShowRunning());
+    EXPECT_EQ(selected(), 1);
+    frm->FormKeyUp(Qt::Key_F11, {});
+    EXPECT_TRUE(frm->SlideShowRunning());
+    EXPECT_EQ(selected(), 2);
+    // The wheel does not stop it; a key release, a click and a typed key do.
+    frm->FormMouseWheel({}, 120);
+    EXPECT_TRUE(frm->SlideShowRunning());
+    frm->FormKeyUp(Qt::Key_Shift, {});
+    EXPECT_FALSE(frm->SlideShowRunning());
+    frm->StartSlideShow();
+    frm->GLSceneViewer1MouseDown(Qt::RightButton, {}, 10, 10);
+    EXPECT_FALSE(frm->SlideShowRunning());
+    frm->StartSlideShow();
+    frm->FormKeyPress(QChar('a'));
+    EXPECT_FALSE(frm->SlideShowRunning());
+}
+
+TEST_F(SlideShow, OnePictureWalksItsFolder) {
+    const QString a = Pic("f1.png"), b = Pic("f2.png");
+    frm->AddPic(b);
+    frm->StartSlideShow();
+    EXPECT_EQ(Holder(0)->Hint(), a);  // from the folder's last file to its first
+    frm->timSlideShowTimer();
+    EXPECT_EQ(Holder(0)->Hint(), b);
+    frm->StopSlideShow();
+}
+
+} // namespace
+
+namespace {
+
+class ScreenModes : public orvanta::test::UserStateTest {};
+
+TEST_F(ScreenModes, StoredFullScreenStartsFullScreenWithTheOnePixelInset) {
+    gVars = TVars();
+    RegWriteString(kRegKeyScreen, "FullScreen", "yes");
+    TfrmMain frm;
+    frm.GLCadencer1->SetEnabled(false);
+    frm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+    EXPECT_TRUE(frm.IsFullScreen());
+    EXPECT_EQ(RegReadString(kRegKeyScreen, "FullScreen"), "T");
+    const QSize screen = frm.screen()->geometry().size();
+    ASSERT_TRUE(WaitFor([&] { return frm.GLSceneViewer1->width() == screen.width() - 2; }, 5000));
+    EXPECT_EQ(frm.GLSceneViewer1->geometry(), QRect(1, 1, screen.width() - 2, screen.height() - 2));
+    frm.CalculateSceneScale();
+    const int W = screen.width() - 2, H = screen.height() - 2;
+    EXPECT_FLOAT_EQ(frm.GoalSceneScale, float(std::min(W, H)) / 500.0f);
+    EXPECT_FLOAT_EQ(frm.GLHUDSprite[3]->Position().X(), float(W - 22));  // zoom all, bottom right
+    EXPECT_FLOAT_EQ(frm.GLHUDSprite[3]->Position().Y(), float(H - 22));
+    frm.ToggleFullScreen();
+    EXPECT_FALSE(frm.IsFullScreen());
+    EXPECT_EQ(RegReadString(kRegKeyScreen, "FullScreen"), "");
 }
 
 } // namespace
