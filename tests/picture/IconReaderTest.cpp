@@ -214,6 +214,9 @@ TEST(IconReaderTest, BrokenEntryIsSkippedWhenAnotherIsGood) {
     EXPECT_EQ(bmp.Pixel(3, 3), 0xFF123456u);
 }
 
+// A PNG signature and header followed by garbage instead of image data.
+const char kBadPng[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0garbage";
+
 TEST(IconReaderTest, MalformedIconsFailCleanly) {
     const QByteArray good = IconFile({BmpImage(16, 16, 8, {0x00FF0000u}, [](int, int) { return 0u; }, NoMask)}, {16});
     auto patched = [&](int at, const QByteArray &bytes) { QByteArray b = good; b.replace(at, bytes.size(), bytes); return b; };
@@ -234,7 +237,7 @@ TEST(IconReaderTest, MalformedIconsFailCleanly) {
         {"zero width", patched(22 + 4, le32(0))},
         {"header size past end", patched(22, le32(0x40000000u))},
         {"16-bit depth", patched(22 + 14, QByteArray("\x10\x00", 2))},
-        {"bad png", IconFile({QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0garbage", 40)}, {16})},
+        {"bad png", IconFile({QByteArray(kBadPng, sizeof kBadPng - 1)}, {16})},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
