@@ -404,6 +404,64 @@ TEST(MetafileDecoderTest, EmfStretchDibitsPlacesRowsTheRightWayUp) {
     EXPECT_EQ(bmp.Pixel(30, 30), kWhite);
 }
 
+// StretchDIBits of a 2 x 1 bitmap onto 0,0..20,10: the left half shows pixel 0, the right pixel 1.
+QByteArray StretchDib(const QByteArray &info, const QByteArray &bits) {
+    const int fixed = 80;
+    QByteArray body;
+    for (int v : {0, 0, 0, 0, 0, 0, 0, 0, 2, 1}) Put32(body, v);
+    Put32(body, fixed); Put32(body, info.size()); Put32(body, fixed + info.size()); Put32(body, bits.size());
+    Put32(body, 0); Put32(body, 0xCC0020); Put32(body, 20); Put32(body, 10);
+    Emf e;
+    e.Rec(81, body + info + bits);
+    return e.Bytes();
+}
+
+QByteArray DibHeader(int bits, int compression, const std::vector<uint32_t> &colours) {
+    QByteArray h;
+    Put32(h, 40); Put32(h, 2); Put32(h, 1); Put16(h, 1); Put16(h, bits); Put32(h, compression);
+    Put32(h, 0); Put32(h, 0); Put32(h, 0);       // image size, resolution
+    Put32(h, int64_t(colours.size())); Put32(h, 0);  // colours used, important
+    for (uint32_t c : colours) Put32(h, c);
+    return h;
+}
+
+TEST(MetafileDecoderTest, BitmapDepthsAndCompressions) {
+    const std::vector<uint32_t> pal = {0x00FF0000u, 0x000000FFu};  // RGBQUAD red, blue
+    QByteArray fields = DibHeader(16, 3, {});
+    Put32(fields, 0xF800); Put32(fields, 0x07E0); Put32(fields, 0x001F);  // 5-6-5 masks
+    struct Case { const char *name; QByteArray info, bits; };
+    const Case cases[] = {
+        {"1 bit", DibHeader(1, 0, pal), QByteArray("\x40\0\0\0", 4)},
+        {"4 bits", DibHeader(4, 0, pal), QByteArray("\x01\0\0\0", 4)},
+        {"8 bits", DibHeader(8, 0, pal), QByteArray("\x00\x01\0\0", 4)},
+        {"16 bits 5-5-5", DibHeader(16, 0, {}), QByteArray("\x00\x7c\x1f\x00", 4)},
+        {"16 bits with bit fields 5-6-5", fields, QByteArray("\x00\xf8\x1f\x00", 4)},
+        {"24 bits", DibHeader(24, 0, {}), QByteArray("\x00\x00\xff\xff\x00\x00\0\0", 8)},
+        {"32 bits", DibHeader(32, 0, {}), QByteArray("\x00\x00\xff\x00\xff\x00\x00\x00", 8)},
+        {"RLE8", DibHeader(8, 1, pal), QByteArray("\x01\x00\x01\x01\x00\x01", 6)},
+        {"RLE4", DibHeader(4, 2, pal), QByteArray("\x02\x01\x00\x01", 4)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TBitmap32 bmp = Decode(StretchDib(c.info, c.bits));
+        EXPECT_EQ(bmp.Pixel(5, 5), kRed);
+        EXPECT_EQ(bmp.Pixel(15, 5), kBlue);
+        EXPECT_EQ(bmp.Pixel(25, 5), kWhite);
+    }
+    // Bitmaps that do not hold what their header claims are skipped, not drawn.
+    const Case bad[] = {
+        {"rows missing", DibHeader(24, 0, {}), QByteArray("\x00\x00\xff", 3)},
+        {"unknown compression", DibHeader(8, 9, pal), QByteArray(4, '\0')},
+        {"RLE run past its data", DibHeader(8, 1, pal), QByteArray("\x00\x05\x01", 3)},
+        {"depth 7", DibHeader(7, 0, pal), QByteArray(4, '\0')},
+    };
+    for (const Case &c : bad) {
+        SCOPED_TRACE(c.name);
+        TBitmap32 bmp = Decode(StretchDib(c.info, c.bits));
+        EXPECT_EQ(bmp.Pixel(5, 5), kWhite);
+    }
+}
+
 TEST(MetafileDecoderTest, BrokenMetafilesFailCleanly) {
     Emf good;
     good.RedBrushNoPen();
