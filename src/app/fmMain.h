@@ -201,6 +201,11 @@ private:
     // Runs a load of several pictures: start-of-load step before the first picture, progress
     // text, Esc, prefetching; then selects the last picture and frames the wall.
     void LoadPictureList(const QStringList &files, bool startOfLoadBeforeFirst);
+    // The loop of a load: the start-of-load step before the first picture file (when asked),
+    // progress text, pending messages, prefetching, AddPic; ends early on StopLoading.
+    void AddPictureFiles(const QStringList &files, bool startOfLoadBeforeFirst);
+    // Ends a load: the load flag and text off; then the last picture selected, the wall framed.
+    void EndLoad(bool selectLastAndFrame);
     // Loads and hand-offs that arrive while a load runs wait for it (see LoadRunning).
     void RunDeferredWork();
     bool IsPicturePlane(const TGLBaseSceneObject *node) const;

@@ -85,39 +85,52 @@ void TfrmMain::LoadFromParams() {
                             paramsPaths_.append(path);
                         } else if (kind == 2) {
                             const QStringList files = CollectFolderPictures(path, RecursiveBrowse());
-                            for (int j = 0; j < files.size() && !StopLoading; ++j) {
-                                if (j == 0)
-                                    SubProc0001(files[j]);
-                                SetLoadingProgress(j + 1, int(files.size()));
-                                QCoreApplication::processEvents();
-                                if (StopLoading)
-                                    break;
-                                loadQueue_->Prefetch(files.mid(j + 1, loadQueue_->MaxThreads()), settings);
-                                AddPic(files[j]);
-                                paramsPaths_.append(files[j]);
-                            }
+                            AddPictureFiles(files, true);
+                            paramsPaths_ += files;
                         }
                     }
                     QCoreApplication::processEvents();
                     if (StopLoading)
                         break;
                 }
-                loadQueue_->Clear();
-                LoadingPictures = false;
-                GLHUDTextLoading->SetVisible(false);
-                RepaintViewer();
-                SelectObjectByChild(PictureCount() - 1);
-                ZoomAll();
+                EndLoad(true);
             }
         }
     } catch (const std::exception &e) {
-        loadQueue_->Clear();
-        LoadingPictures = false;
-        GLHUDTextLoading->SetVisible(false);
+        EndLoad(false);
         ShowErrorBox(this, QStringLiteral("Cannot load from parameters!\r\n\r\nError: ") + MessageOf(e));
     }
     --loadDepth_;
     RunDeferredWork();
+}
+
+void TfrmMain::AddPictureFiles(const QStringList &files, bool startOfLoadBeforeFirst) {
+    const TextureMapSettings settings = CurrentMapSettings();
+    bool first = true;
+    for (int k = 0; k < files.size() && !StopLoading; ++k) {
+        if (!IsPictureFile(files[k]))
+            continue;
+        if (first && startOfLoadBeforeFirst)
+            SubProc0001(files[k]);
+        first = false;
+        SetLoadingProgress(k + 1, int(files.size()));
+        QCoreApplication::processEvents();
+        // Decode the next pictures while this one is attached.
+        loadQueue_->Prefetch(files.mid(k + 1, loadQueue_->MaxThreads()), settings);
+        AddPic(files[k]);
+        QCoreApplication::processEvents();
+    }
+}
+
+void TfrmMain::EndLoad(bool selectLastAndFrame) {
+    loadQueue_->Clear();
+    LoadingPictures = false;
+    GLHUDTextLoading->SetVisible(false);
+    RepaintViewer();
+    if (selectLastAndFrame) {
+        SelectObjectByChild(PictureCount() - 1);
+        ZoomAll();
+    }
 }
 
 void TfrmMain::LoadPictureList(const QStringList &files, bool startOfLoadBeforeFirst) {
@@ -128,30 +141,12 @@ void TfrmMain::LoadPictureList(const QStringList &files, bool startOfLoadBeforeF
     RepaintViewer();
     StopLoading = false;
     LoadingPictures = true;
-    const TextureMapSettings settings = CurrentMapSettings();
-    bool first = true;
     try {
-        for (int k = 0; k < files.size() && !StopLoading; ++k) {
-            if (!IsPictureFile(files[k]))
-                continue;
-            if (first && startOfLoadBeforeFirst)
-                SubProc0001(files[k]);
-            first = false;
-            SetLoadingProgress(k + 1, int(files.size()));
-            QCoreApplication::processEvents();
-            loadQueue_->Prefetch(files.mid(k + 1, loadQueue_->MaxThreads()), settings);
-            AddPic(files[k]);
-            QCoreApplication::processEvents();
-        }
+        AddPictureFiles(files, startOfLoadBeforeFirst);
     } catch (const std::exception &e) {
         ShowErrorBox(this, MessageOf(e));
     }
-    loadQueue_->Clear();
-    LoadingPictures = false;
-    GLHUDTextLoading->SetVisible(false);
-    RepaintViewer();
-    SelectObjectByChild(PictureCount() - 1);
-    ZoomAll();
+    EndLoad(true);
     --loadDepth_;
     RunDeferredWork();
 }
@@ -212,10 +207,7 @@ void TfrmMain::BrowsePicture() {
         } catch (const std::exception &e) {
             ShowErrorBox(this, MessageOf(e));
         }
-        GLHUDTextLoading->SetVisible(false);
-        RepaintViewer();
-        SelectObjectByChild(PictureCount() - 1);
-        ZoomAll();
+        EndLoad(true);
         --loadDepth_;
         RunDeferredWork();
     } else if (!files.isEmpty()) {

@@ -29,18 +29,7 @@ void Terminate(QProcess *p) {
 
 QString Executable() { return orvanta::test::BinDir() + "/orvanta"; }
 
-// Runs the event loop until cond holds or timeoutMs passes.
-template <class F> bool WaitFor(F cond, int timeoutMs = 15000) {
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(20);
-    }
-    return true;
-}
+template <class F> bool WaitFor(F cond, int timeoutMs = 15000) { return orvanta::test::WaitUntil(cond, timeoutMs); }
 
 class StartupTest : public orvanta::test::UserStateTest {
 protected:

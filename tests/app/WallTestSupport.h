@@ -26,16 +26,7 @@
 
 namespace wall_test {
 
-template <class F> bool WaitFor(F cond, int timeoutMs = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+template <class F> bool WaitFor(F cond, int timeoutMs = 20000) { return orvanta::test::WaitUntil(cond, timeoutMs); }
 
 // A picture file of one colour (or two halves: left and right colours), written by Qt.
 inline QString MakePicture(const QString &path, int w, int h, QColor left, QColor right = QColor(),

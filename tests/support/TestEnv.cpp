@@ -1,6 +1,9 @@
 #include "TestEnv.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFileInfo>
 
 #include <cstdlib>
@@ -72,6 +75,18 @@ TempDir::TempDir() : path_(MakeTempFolder("t-")) {}
 TempDir::~TempDir() {
     std::system(("chmod -R u+rwx '" + path_.toStdString() + "' 2>/dev/null").c_str());
     QDir(path_).removeRecursively();
+}
+
+bool WaitUntil(const std::function<bool()> &cond, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!cond()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 void InstallProgramUserDirs() {

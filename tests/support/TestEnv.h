@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <functional>
 #include <string>
 
 namespace orvanta::test {
@@ -55,6 +56,9 @@ public:
 private:
     QString path_;
 };
+
+// Runs the event loop until cond() holds or timeoutMs passes; whether it held.
+bool WaitUntil(const std::function<bool()> &cond, int timeoutMs = 20000);
 
 // Installs the program-wide UserDirs; called by the test mains before anything else.
 void InstallProgramUserDirs();
