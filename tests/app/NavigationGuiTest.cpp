@@ -371,3 +371,55 @@ TEST_F(ScreenModes, StoredFullScreenStartsFullScreenWithTheOnePixelInset) {
 }
 
 } // namespace
+
+namespace {
+
+class Overlay : public WallTest {};
+
+TEST_F(Overlay, ClickOnExitClosesTheWindowEvenOverAPicture) {
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+    frm->CalculateSceneScale();
+    // A picture right behind the EXIT text.
+    frm->AddPic(Pic("behind.png", 64, 64));
+    frm->Inquadra(Holder(0), true);
+    Step(0.05, 200);
+    QCoreApplication::processEvents();
+    const int W = frm->GLSceneViewer1->width();
+    // Find a pixel of the turned text near the top right corner.
+    QPoint hit(-1, -1);
+    for (int y = 5; y < 60 && hit.x() < 0; ++y)
+        for (int x = W - 60; x < W; ++x)
+            if (frm->GLSceneViewer1->PickAt(x, y) == frm->GLHUDTextExit) {
+                hit = {x, y};
+                break;
+            }
+    ASSERT_NE(hit.x(), -1) << "EXIT not found by picking";
+    frm->GLSceneViewer1MouseDown(Qt::LeftButton, {}, hit.x(), hit.y());
+    Step(0.02);
+    EXPECT_FALSE(frm->isVisible());
+}
+
+TEST_F(Overlay, SceneScaleFollowsTheSmallerSide) {
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+    for (QSize size : {QSize(800, 600), QSize(600, 800)}) {
+        frm->resize(size);
+        ASSERT_TRUE(WaitFor([&] { return frm->GLSceneViewer1->size() == size; }, 5000));
+        frm->CalculateSceneScale();
+        EXPECT_FLOAT_EQ(frm->GoalSceneScale, 1.2f) << size.width();
+        EXPECT_FLOAT_EQ(frm->GLHUDTextExit->Position().X(), float(size.width() - 5));
+        EXPECT_FLOAT_EQ(frm->GLHUDTextSize->Position().Y(), float(size.height()));
+    }
+}
+
+TEST_F(Overlay, OpeningTheMenuStopsTheSlideShow) {
+    frm->AddPic(Pic("m0.png"));
+    frm->AddPic(Pic("m1.png"));
+    frm->StartSlideShow();
+    ASSERT_TRUE(frm->SlideShowRunning());
+    Q_EMIT frm->GLSceneViewer1->contextPopup(10, 10);
+    EXPECT_FALSE(frm->SlideShowRunning());
+}
+
+} // namespace

@@ -1,5 +1,8 @@
-// make-buttons FOLDER [ZOOM]: writes button-0.png ... button-6.png (40 x 40, 24-bit) and
-// buttons-sheet.png (all seven side by side, enlarged ZOOM times, default 4) into FOLDER.
+// make-buttons FOLDER [ZOOM]: draws the screen-button pictures and writes button-0.png ...
+// button-6.png (40 x 40, 24-bit) and buttons-sheet.png (all seven side by side, enlarged ZOOM
+// times, default 4) into FOLDER. Writing into src/scene/resources/buttons/ renews the
+// pictures the program shows.
+#include "ButtonPainter.h"
 #include "scene/ButtonArt.h"
 
 #include <QDir>
@@ -26,7 +29,7 @@ int main(int argc, char **argv) {
     sheet.fill(Qt::white);
     QPainter painter(&sheet);
     for (int i = 0; i < kButtonArtCount; ++i) {
-        const QImage image = ButtonArtImage(i);
+        const QImage image = PaintButtonArt(i);
         const QString name = folder.filePath(QStringLiteral("button-%1.png").arg(i));
         if (!image.save(name)) {
             std::fprintf(stderr, "make-buttons: cannot write %s\n", qPrintable(name));
