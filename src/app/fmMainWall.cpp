@@ -26,6 +26,10 @@
 
 #include <exception>
 
+namespace {
+constexpr double kLoadFrameInterval = 0.05;
+} // namespace
+
 int TfrmMain::PictureCount() const { return GLDummyColumns->ChildCount(); }
 
 TextureMapSettings TfrmMain::CurrentMapSettings() const {
@@ -69,7 +73,12 @@ void TfrmMain::AddPic(const QString &path) {
         return;
     }
     ++loadDepth_;
+    // While pictures decode, the view draws at most 20 frames a second: smooth enough to follow
+    // (no gap near 100 ms), and on a software renderer it leaves the processor to the decoders.
+    const double minDelta = GLCadencer1->MinDeltaTime;
+    GLCadencer1->MinDeltaTime = std::max(minDelta, kLoadFrameInterval);
     std::unique_ptr<PreparedPicture> prepared = loadQueue_->Take(path, CurrentMapSettings());
+    GLCadencer1->MinDeltaTime = minDelta;
     --loadDepth_;
     AttachPicture(*prepared);
 }
