@@ -365,9 +365,31 @@ TEST_F(ScreenModes, StoredFullScreenStartsFullScreenWithTheOnePixelInset) {
     EXPECT_FLOAT_EQ(frm.GoalSceneScale, float(std::min(W, H)) / 500.0f);
     EXPECT_FLOAT_EQ(frm.GLHUDSprite[3]->Position().X(), float(W - 22));  // zoom all, bottom right
     EXPECT_FLOAT_EQ(frm.GLHUDSprite[3]->Position().Y(), float(H - 22));
+    if (screen == QSize(1024, 768)) {  // the run under a 1024 x 768 display (see CMakeLists.txt)
+        EXPECT_EQ(frm.GLSceneViewer1->geometry(), QRect(1, 1, 1022, 766));
+        EXPECT_NEAR(frm.GoalSceneScale, 1.532f, 1e-6);
+        EXPECT_FLOAT_EQ(frm.GLHUDSprite[3]->Position().X(), 1000);
+        EXPECT_FLOAT_EQ(frm.GLHUDSprite[3]->Position().Y(), 744);
+    }
     frm.ToggleFullScreen();
     EXPECT_FALSE(frm.IsFullScreen());
     EXPECT_EQ(RegReadString(kRegKeyScreen, "FullScreen"), "");
+}
+
+TEST_F(ScreenModes, LeavingFullScreenRestoresTheSavedWindow) {
+    gVars = TVars();
+    TfrmMain frm;
+    frm.GLCadencer1->SetEnabled(false);
+    frm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+    frm.setGeometry(40, 50, 700, 500);
+    ASSERT_TRUE(WaitFor([&] { return frm.geometry() == QRect(40, 50, 700, 500); }, 5000));
+    frm.SetFullScreen();
+    EXPECT_EQ(frm.WindowedLeft, 40);
+    EXPECT_EQ(frm.WindowedWidth, 700);
+    frm.SetWindowScreen();
+    ASSERT_TRUE(WaitFor([&] { return frm.geometry().size() == QSize(700, 500); }, 5000));
+    EXPECT_EQ(frm.GLSceneViewer1->geometry(), QRect(0, 0, 700, 500));
 }
 
 } // namespace
