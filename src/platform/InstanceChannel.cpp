@@ -1,6 +1,6 @@
 #include "platform/InstanceChannel.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 
 #include <QDataStream>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "platform/RegistryStore.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 
 #include <QDir>
 #include <QFile>
