@@ -3,7 +3,7 @@
 #include "app/fmMain.h"
 #include "platform/Errors.h"
 #include "platform/InstanceChannel.h"
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 #include "settings/Options.h"
 #include "settings/gRegistry.h"
 #include "util/gUtils.h"

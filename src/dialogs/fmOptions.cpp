@@ -2,7 +2,7 @@
 
 #include "dialogs/ColorSwatch.h"
 #include "dialogs/MsgTypes.h"
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 #include "settings/gRegistry.h"
 #include "util/Links.h"
 #include "util/ShellOps.h"

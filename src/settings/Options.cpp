@@ -1,7 +1,7 @@
 #include "settings/Options.h"
 
 #include "platform/RegistryStore.h"
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 #include "settings/gRegistry.h"
 
 #include <QDir>

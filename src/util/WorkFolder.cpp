@@ -1,6 +1,6 @@
 #include "util/WorkFolder.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 
 #include <QDateTime>
 #include <QDir>

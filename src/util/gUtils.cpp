@@ -1,6 +1,6 @@
 #include "util/gUtils.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 
 QString AddTrailingBackslash(const QString &path) {
     if (path.isEmpty() || path.endsWith(QLatin1Char('/')))
