@@ -3,8 +3,10 @@
 #include "util/Links.h"
 #include "util/ShellOps.h"
 
+#include <QDialog>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 
 CrimsonBand::CrimsonBand(const QString &caption, QWidget *parent) : QWidget(parent) {
     if (!caption.isEmpty()) {
@@ -23,6 +25,22 @@ CrimsonBand::CrimsonBand(const QString &caption, QWidget *parent) : QWidget(pare
 void CrimsonBand::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.fillRect(rect(), kBandColor);
+}
+
+CrimsonBand *AddTopBand(QWidget *box, const QString &caption, int width) {
+    auto *band = new CrimsonBand(caption, box);
+    band->setGeometry(0, 0, width, kBandHeight);
+    return band;
+}
+
+QPushButton *AddCloseBand(QDialog *box, int width, int height) {
+    auto *band = new CrimsonBand(QString(), box);
+    band->setGeometry(0, height - kBandHeight, width, kBandHeight);
+    auto *close = new QPushButton(QStringLiteral("Close"), band);
+    close->setObjectName(QStringLiteral("btnClose"));
+    close->setGeometry(width - 59 - 8, (kBandHeight - 22) / 2, 59, 22);
+    QObject::connect(close, &QPushButton::clicked, box, &QDialog::reject);
+    return close;
 }
 
 LinkLabel::LinkLabel(const QString &text, std::function<void()> action, QWidget *parent)

@@ -1,31 +1,21 @@
 #include "dialogs/fmAbout.h"
 
 #include "dialogs/AboutParts.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/MsgTypes.h"
 #include "util/MemoryStatus.h"
 
 #include <QApplication>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
-#include <QStyle>
-
-#include <memory>
 
 namespace {
 
 constexpr int kWidth = 500;
 constexpr int kHeight = 394;
-constexpr int kBand = 25;
-
-QPointer<TfrmAbout> &OpenDialog() {
-    static QPointer<TfrmAbout> open;
-    return open;
-}
 
 // The 100 x 30 logo: the product name on a teal ground.
 QPixmap LogoPicture() {
@@ -68,17 +58,9 @@ QLineEdit *AddFolderField(QWidget *parent, const char *name, int x, int y, int w
 TfrmAbout::TfrmAbout(const QString &programFolder, const QString &appDataFolder, QWidget *parent)
     : QDialog(parent), programFolder_(programFolder), appDataFolder_(appDataFolder) {
     setObjectName(QStringLiteral("frmAbout"));
-    setFont(DialogFont());
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    SetDialogFrame(this, DialogFrame::InfoBox);
     setFixedSize(kWidth, kHeight);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
-
-    auto *top = new CrimsonBand(QStringLiteral("About"), this);
-    top->setGeometry(0, 0, kWidth, kBand);
+    AddTopBand(this, QStringLiteral("About"), kWidth);
 
     auto *icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("imgIcon"));
@@ -132,12 +114,7 @@ TfrmAbout::TfrmAbout(const QString &programFolder, const QString &appDataFolder,
     AddLabel(this, QStringLiteral("Application data folder:"), 14, 322);
     edtAppDataFolder_ = AddFolderField(this, "edtAppDataFolder", 160, 321, 326);
 
-    auto *bottom = new CrimsonBand(QString(), this);
-    bottom->setGeometry(0, kHeight - kBand, kWidth, kBand);
-    btnClose_ = new QPushButton(QStringLiteral("Close"), bottom);
-    btnClose_->setObjectName(QStringLiteral("btnClose"));
-    btnClose_->setGeometry(kWidth - 59 - 8, (kBand - 22) / 2, 59, 22);
-    connect(btnClose_, &QPushButton::clicked, this, &TfrmAbout::reject);
+    btnClose_ = AddCloseBand(this, kWidth, kHeight);
 
     // Leaving for another program closes the box.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -148,8 +125,7 @@ TfrmAbout::TfrmAbout(const QString &programFolder, const QString &appDataFolder,
     });
 
     setFocusPolicy(Qt::StrongFocus);
-    for (QWidget *w : findChildren<QWidget *>())
-        w->installEventFilter(this);
+    InstallClosingKeys(this, mrCancel, true);
     FormActivate();
 }
 
@@ -218,52 +194,7 @@ void TfrmAbout::paintEvent(QPaintEvent *event) {
     }
 }
 
-void TfrmAbout::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->accept();
-        reject();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();  // closes on the release
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void TfrmAbout::keyReleaseEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
-        event->accept();
-        reject();
-        return;
-    }
-    QDialog::keyReleaseEvent(event);
-}
-
-bool TfrmAbout::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const int k = key->key();
-        if (k == Qt::Key_Escape || k == Qt::Key_Return || k == Qt::Key_Enter) {
-            if (event->type() == QEvent::KeyPress)
-                keyPressEvent(key);
-            else
-                keyReleaseEvent(key);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 int ShowAbout(const QString &programFolder, const QString &appDataFolder, QWidget *parent) {
-    if (TfrmAbout *open = OpenDialog()) {
-        open->done(mrCancel);
-        return 0;
-    }
-    auto dialog = std::make_unique<TfrmAbout>(programFolder, appDataFolder, parent);
-    OpenDialog() = dialog.get();
-    const int result = dialog->exec();
-    dialog.reset();
-    QCoreApplication::processEvents();
-    return result;
+    return RunModalOneAtATime<TfrmAbout>(
+        [&] { return std::make_unique<TfrmAbout>(programFolder, appDataFolder, parent); });
 }

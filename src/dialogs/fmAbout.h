@@ -39,9 +39,6 @@ public Q_SLOTS:
 protected:
     void paintEvent(QPaintEvent *event) override;  // the square pattern
     void showEvent(QShowEvent *event) override;   // fills the texts each time it is shown
-    void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormActivate();

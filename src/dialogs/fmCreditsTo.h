@@ -27,11 +27,6 @@ public:
 public Q_SLOTS:
     void reject() override;  // Cancel (2)
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     QPushButton *btnClose_ = nullptr;
 };

@@ -1,21 +1,18 @@
 #include "dialogs/fmDelMsg.h"
 
+#include "dialogs/DialogSupport.h"
 #include "dialogs/MsgTypes.h"
 
-#include "settings/gRegistry.h"
 #include "util/gUtils.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QStyle>
-
-#include <memory>
 
 namespace {
 
@@ -80,9 +77,7 @@ QString DelMsgText(bool recycleBin, const QString &path, const QFontMetrics &met
 TfrmDelMsg::TfrmDelMsg(const DelMsgRequest &request, QWidget *parent)
     : QDialog(parent), recycleBin_(request.recycleBin) {
     setWindowTitle(request.caption);
-    setFont(DialogFont());
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    SetDialogFrame(this, DialogFrame::Message);
     setFixedSize(kClientWidth, kClientHeight);
 
     imgDelIco_ = new QLabel(this);
@@ -99,10 +94,7 @@ TfrmDelMsg::TfrmDelMsg(const DelMsgRequest &request, QWidget *parent)
     lblMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblMsg_->setText(DelMsgText(recycleBin_, request.path, lblMsg_->fontMetrics(), kLabelWidth));
 
-    chkShowAgain_ = new QCheckBox(QStringLiteral("Do not ask me again."), this);
-    chkShowAgain_->setObjectName(QStringLiteral("chkShowAgain"));
-    chkShowAgain_->adjustSize();
-    chkShowAgain_->move(62, 78);
+    chkShowAgain_ = AddShowAgainBox(this, QStringLiteral("Do not ask me again."), 62, 78);
 
     btnYes_ = new QPushButton(QStringLiteral("&Yes"), this);
     btnYes_->setObjectName(QStringLiteral("btnYes"));
@@ -117,8 +109,8 @@ TfrmDelMsg::TfrmDelMsg(const DelMsgRequest &request, QWidget *parent)
     connect(btnYes_, &QPushButton::clicked, this, [this] { done(mrYes); });
     connect(btnNo_, &QPushButton::clicked, this, [this] { done(mrNo); });
 
-    for (QWidget *w : findChildren<QWidget *>())
-        w->installEventFilter(this);
+    // Releasing Escape answers No whatever has the focus.
+    InstallClosingKeys(this, mrNo, false);
 }
 
 void TfrmDelMsg::reject() { done(mrNo); }
@@ -131,53 +123,19 @@ void TfrmDelMsg::paintEvent(QPaintEvent *event) {
     }
 }
 
-void TfrmDelMsg::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void TfrmDelMsg::keyReleaseEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
-        event->accept();
-        done(mrNo);
-        return;
-    }
-    QDialog::keyReleaseEvent(event);
-}
-
-bool TfrmDelMsg::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape) {
-            if (event->type() == QEvent::KeyPress)
-                keyPressEvent(key);
-            else
-                keyReleaseEvent(key);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 int ShowDelMsg(bool recycleBin, const QString &path, const QString &key, const QString &valueName,
                const QString &caption) {
-    if (!RegReadString(key, valueName).isEmpty())
-        return mrYes;
     const DelMsgRequest request{recycleBin, path, key, valueName, caption};
-    DelMsgAnswer answer;
-    if (Handler()) {
-        answer = Handler()(request);
-    } else {
-        auto dialog = std::make_unique<TfrmDelMsg>(request);
-        answer.result = dialog->exec() == mrYes ? mrYes : mrNo;
-        answer.doNotAskAgain = dialog->chkShowAgain()->isChecked();
-        dialog.reset();
-        QCoreApplication::processEvents();
-    }
-    if (answer.doNotAskAgain)
-        RegWriteString(key, valueName, QStringLiteral("T"));
-    return answer.result;
+    return AskUnlessSilenced(key, valueName, mrYes, [&] {
+        SilenceableAnswer answer;
+        if (Handler()) {
+            const DelMsgAnswer given = Handler()(request);
+            answer = {given.result, given.doNotAskAgain};
+        } else {
+            const int result = RunModal(std::make_unique<TfrmDelMsg>(request), {},
+                                        [&](TfrmDelMsg &d) { answer.ticked = d.chkShowAgain()->isChecked(); });
+            answer.result = result == mrYes ? mrYes : mrNo;
+        }
+        return answer;
+    });
 }

@@ -1,13 +1,10 @@
 #include "dialogs/fmMsg.h"
 
+#include "dialogs/DialogSupport.h"
 #include "dialogs/MsgTypes.h"
 
-#include "settings/gRegistry.h"
-
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -43,9 +40,7 @@ QString MsgCheckBoxCaption(MsgButtons buttons) {
 
 TfrmMsg::TfrmMsg(const MsgRequest &request, QWidget *parent) : QDialog(parent), icon_(request.icon) {
     setWindowTitle(request.caption);
-    setFont(DialogFont());
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    SetDialogFrame(this, DialogFrame::Message);
 
     QString text = request.message;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -62,10 +57,8 @@ TfrmMsg::TfrmMsg(const MsgRequest &request, QWidget *parent) : QDialog(parent), 
     const int height = std::max(request.clientHeight, 1);
     lblMsg_->setGeometry(kLabelLeft, kLabelTop, labelWidth, std::max(textSize.height(), 13));
 
-    chkShowAgain_ = new QCheckBox(MsgCheckBoxCaption(request.buttons), this);
-    chkShowAgain_->setObjectName(QStringLiteral("chkShowAgain"));
-    chkShowAgain_->adjustSize();
-    chkShowAgain_->move(kLabelLeft, kCheckTop + (height - kDesignHeight));
+    chkShowAgain_ = AddShowAgainBox(this, MsgCheckBoxCaption(request.buttons), kLabelLeft,
+                                    kCheckTop + (height - kDesignHeight));
 
     static const struct { MsgButtons bit; const char *caption; const char *name; int result; } kCells[4] = {
         {mbOK, "&OK", "btnOK", mrOk},
@@ -99,9 +92,8 @@ TfrmMsg::TfrmMsg(const MsgRequest &request, QWidget *parent) : QDialog(parent), 
         first->setDefault(true);
         first->setFocus();
     }
-    // Keyboard input reaches the form first, so Escape works whatever has the focus.
-    for (QWidget *w : findChildren<QWidget *>())
-        w->installEventFilter(this);
+    // Releasing Escape answers No whatever has the focus and whatever the buttons.
+    InstallClosingKeys(this, mrNo, false);
 }
 
 void TfrmMsg::reject() { done(mrCancel); }
@@ -113,61 +105,21 @@ void TfrmMsg::paintEvent(QPaintEvent *event) {
     MsgIconImage(icon_).paint(&p, QRect(12, 10, 32, 32));
 }
 
-void TfrmMsg::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();  // the answer comes with the release
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void TfrmMsg::keyReleaseEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
-        event->accept();
-        done(mrNo);
-        return;
-    }
-    QDialog::keyReleaseEvent(event);
-}
-
-bool TfrmMsg::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape) {
-            if (event->type() == QEvent::KeyPress)
-                keyPressEvent(key);
-            else
-                keyReleaseEvent(key);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 int ShowMsg(int clientHeight, const QString &message, MsgButtons buttons, MsgIcon icon,
             const QString &key, const QString &valueName, const QString &caption) {
-    if (!RegReadString(key, valueName).isEmpty()) {
-        if (buttons & mbYes)
-            return mrYes;
-        if (buttons & mbOK)
-            return mrOk;
-        // No call passes a set without Yes or OK; the silenced message then counts as cancelled.
-        return mrCancel;
-    }
+    // A silenced message answers Yes when offered, else OK. No call passes a set without Yes
+    // or OK; the silenced message then counts as cancelled.
+    const int silenced = (buttons & mbYes) ? mrYes : (buttons & mbOK) ? mrOk : mrCancel;
     const MsgRequest request{clientHeight, message, buttons, icon, key, valueName, caption};
-    MsgAnswer answer;
-    if (Handler()) {
-        answer = Handler()(request);
-    } else {
-        auto dialog = std::make_unique<TfrmMsg>(request);
-        answer.result = dialog->exec();
-        answer.doNotShowAgain = dialog->chkShowAgain()->isChecked();
-        dialog.reset();
-        QCoreApplication::processEvents();
-    }
-    // Written as the dialog closes, whatever the answer was; a refused write raises after the
-    // answer has been chosen.
-    if (answer.doNotShowAgain)
-        RegWriteString(key, valueName, QStringLiteral("T"));
-    return answer.result;
+    return AskUnlessSilenced(key, valueName, silenced, [&] {
+        SilenceableAnswer answer;
+        if (Handler()) {
+            const MsgAnswer given = Handler()(request);
+            answer = {given.result, given.doNotShowAgain};
+        } else {
+            answer.result = RunModal(std::make_unique<TfrmMsg>(request), {},
+                                     [&](TfrmMsg &d) { answer.ticked = d.chkShowAgain()->isChecked(); });
+        }
+        return answer;
+    });
 }

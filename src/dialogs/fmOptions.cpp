@@ -1,6 +1,7 @@
 #include "dialogs/fmOptions.h"
 
 #include "dialogs/ColorSwatch.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/MsgTypes.h"
 #include "platform/UserFolders.h"
 #include "settings/gRegistry.h"
@@ -11,19 +12,15 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
-
-#include <memory>
 
 namespace {
 
@@ -32,9 +29,9 @@ ShowOptionsHandler &Handler() {
     return handler;
 }
 
-QPointer<TfrmOptions> &OpenDialog() {
-    static QPointer<TfrmOptions> open;
-    return open;
+ChooseFolderHandler &FolderChooser() {
+    static ChooseFolderHandler chooser;
+    return chooser;
 }
 
 } // namespace
@@ -43,9 +40,7 @@ TfrmOptions::TfrmOptions(QWidget *parent, SetUpCallback setUpMostNonDynamicOptio
     : QDialog(parent), setUp_(std::move(setUpMostNonDynamicOptions)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
-    setFont(DialogFont());
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    SetDialogFrame(this, DialogFrame::Message);
     setFixedSize(545, 553);
     BuildPages();
 
@@ -280,9 +275,10 @@ void TfrmOptions::btnBrowseFolderClick() {
     auto *edit = findChild<QLineEdit *>(QStringLiteral("edtRunAtStartUpFolder"));
     if (!edit)
         return;
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Browse for Folder"), edit->text(),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    const QString folder = FolderChooser() ? FolderChooser()(edit->text())
+                                           : QFileDialog::getExistingDirectory(
+                                                 this, QStringLiteral("Browse for Folder"), edit->text(),
+                                                 QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (!folder.isEmpty())
         edit->setText(AddTrailingBackslash(folder));  // textChanged enables Apply
 }
@@ -316,19 +312,9 @@ bool TfrmOptions::eventFilter(QObject *watched, QEvent *event) {
 
 void SetShowOptionsHandler(ShowOptionsHandler handler) { Handler() = std::move(handler); }
 
+void SetChooseFolderHandler(ChooseFolderHandler handler) { FolderChooser() = std::move(handler); }
+
 int ShowOptions(QWidget *parent, TfrmOptions::SetUpCallback setUpMostNonDynamicOptions) {
-    if (TfrmOptions *open = OpenDialog()) {
-        open->done(mrCancel);
-        return 0;
-    }
-    auto dialog = std::make_unique<TfrmOptions>(parent, std::move(setUpMostNonDynamicOptions));
-    OpenDialog() = dialog.get();
-    int result = 0;
-    if (Handler())
-        result = Handler()(*dialog);
-    else
-        result = dialog->exec();
-    dialog.reset();
-    QCoreApplication::processEvents();
-    return result;
+    return RunModalOneAtATime<TfrmOptions>(
+        [&] { return std::make_unique<TfrmOptions>(parent, std::move(setUpMostNonDynamicOptions)); }, Handler());
 }

@@ -84,3 +84,8 @@ int ShowOptions(QWidget *parent = nullptr, TfrmOptions::SetUpCallback setUpMostN
 // hands it to the function instead of running it modally; the function's value is the result.
 using ShowOptionsHandler = std::function<int(TfrmOptions &dialog)>;
 void SetShowOptionsHandler(ShowOptionsHandler handler);
+
+// Test seam: when set, "Browse..." asks this function for the folder (it gets the field's
+// text as the starting folder) in place of the folder chooser; an empty answer changes nothing.
+using ChooseFolderHandler = std::function<QString(const QString &startFolder)>;
+void SetChooseFolderHandler(ChooseFolderHandler handler);
