@@ -91,22 +91,55 @@ TEST_F(AboutTest, LinksOpenTheirPagesAndMail) {
 }
 
 TEST_F(AboutTest, ClosesAsCancelOnCloseEscapeAndEnter) {
-    const std::function<void(QWidget *)> ways[] = {
-        [](QWidget *w) { QTest::mouseClick(qobject_cast<TfrmAbout *>(w)->btnClose(), Qt::LeftButton); },
-        [](QWidget *w) { SendKey(w, Qt::Key_Escape); },
-        [](QWidget *w) { SendKey(w, Qt::Key_Return, true, false); },
-        [](QWidget *w) { w->close(); },
+    auto onField = [](int key, bool release) {
+        return [key, release](QWidget *w) {
+            auto *field = w->findChild<QLineEdit *>("edtAppFolder");
+            field->setFocus();
+            QApplication::processEvents();
+            SendKey(field, key, true, release);
+        };
     };
-    for (const auto &way : ways) {
-        WhenModal(way);
-        EXPECT_EQ(ShowAbout("/a/", "/b/"), mrCancel);
-    }
-    for (const auto &way : {ways[1], ways[2]}) {
-        WhenModal([way](QWidget *w) {
-            ASSERT_NE(qobject_cast<TfrmCreditsTo *>(w), nullptr);
-            way(w);
+    struct Way { const char *name; std::function<void(QWidget *)> act; bool aboutOnly; };
+    const Way ways[] = {
+        {"Close", [](QWidget *w) { QTest::mouseClick(w->findChild<QPushButton *>("btnClose"), Qt::LeftButton); }, false},
+        {"Escape", [](QWidget *w) { SendKey(w, Qt::Key_Escape); }, false},
+        {"Escape released only", [](QWidget *w) { SendKey(w, Qt::Key_Escape, false, true); }, false},
+        {"Return pressed", [](QWidget *w) { SendKey(w, Qt::Key_Return, true, false); }, false},
+        {"Enter pressed", [](QWidget *w) { SendKey(w, Qt::Key_Enter, true, false); }, false},
+        {"title bar", [](QWidget *w) { w->close(); }, false},
+        {"Escape in a folder field", onField(Qt::Key_Escape, true), true},
+        {"Return in a folder field", onField(Qt::Key_Return, false), true},
+    };
+    for (const Way &way : ways) {
+        WhenModal([&way](QWidget *w) {
+            ASSERT_NE(qobject_cast<TfrmAbout *>(w), nullptr);
+            way.act(w);
         });
-        EXPECT_EQ(ShowCredits(), mrCancel);
+        EXPECT_EQ(ShowAbout("/a/", "/b/"), mrCancel) << way.name;
+        if (way.aboutOnly)
+            continue;
+        WhenModal([&way](QWidget *w) {
+            ASSERT_NE(qobject_cast<TfrmCreditsTo *>(w), nullptr);
+            way.act(w);
+        });
+        EXPECT_EQ(ShowCredits(), mrCancel) << way.name;
+    }
+}
+
+// Only the release closes: a pressed (or held) Escape leaves the box open.
+TEST_F(AboutTest, EscapeClosesOnTheReleaseOnly) {
+    for (bool about : {true, false}) {
+        bool openAfterPress = false;
+        WhenModal([&](QWidget *w) {
+            SendKey(w, Qt::Key_Escape, true, false);
+            QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(w->focusWidget() ? w->focusWidget() : w, &repeated);
+            QApplication::processEvents();
+            openAfterPress = w->isVisible();
+            SendKey(w, Qt::Key_Escape, false, true);
+        });
+        EXPECT_EQ(about ? ShowAbout("/a/", "/b/") : ShowCredits(), mrCancel);
+        EXPECT_TRUE(openAfterPress) << about;
     }
 }
 

@@ -102,9 +102,85 @@ TEST_F(MsgDialogTest, EscapePressAloneDoesNotClose) {
     WhenModal([](QWidget *w) {
         SendKey(w, Qt::Key_Escape, true, false);
         EXPECT_TRUE(w->isVisible());
+        // A held key repeats releases that do not close either.
+        QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(w->focusWidget(), &repeated);
+        EXPECT_TRUE(w->isVisible());
         SendKey(w, Qt::Key_Escape, false, true);
     });
     EXPECT_EQ(Show(mbOK), mrNo);
+}
+
+// Keys reach the form first: Escape answers No from whatever control has the focus, while
+// Enter is left to the focused button and answers as that button does.
+TEST_F(MsgDialogTest, KeysFromEveryControlOfBothDialogs) {
+    auto showDel = [] { return ShowDelMsg(true, "/p/beach.jpg", kKey, "MsgRecycleWarning", "Confirm File Delete"); };
+    auto showMsg = [] { return Show(MsgButtons(mbYes | mbNo | mbCancel)); };
+    auto focusBox = [](QWidget *w) { w->findChild<QCheckBox *>("chkShowAgain")->setFocus(); };
+    auto focusNamed = [](const char *name) {
+        return [name](QWidget *w) { w->findChild<QPushButton *>(name)->setFocus(); };
+    };
+    struct C {
+        const char *name;
+        std::function<int()> show;
+        std::function<void(QWidget *)> focus;
+        int key;
+        int result;
+    };
+    const C cases[] = {
+        {"msg escape on the check box", showMsg, focusBox, Qt::Key_Escape, mrNo},
+        {"msg escape on Cancel", showMsg, focusNamed("btnCancel"), Qt::Key_Escape, mrNo},
+        {"msg enter on the first button", showMsg, [](QWidget *) {}, Qt::Key_Return, mrYes},
+        {"msg enter on Cancel", showMsg, focusNamed("btnCancel"), Qt::Key_Return, mrCancel},
+        {"delete escape on the check box", showDel, focusBox, Qt::Key_Escape, mrNo},
+        {"delete escape on Yes", showDel, focusNamed("btnYes"), Qt::Key_Escape, mrNo},
+        {"delete enter on Yes", showDel, [](QWidget *) {}, Qt::Key_Return, mrYes},
+        {"delete enter on No", showDel, focusNamed("btnNo"), Qt::Key_Return, mrNo},
+    };
+    for (const C &c : cases) {
+        WhenModal([&c](QWidget *w) {
+            c.focus(w);
+            QApplication::processEvents();
+            QTest::keyClick(w->focusWidget(), Qt::Key(c.key));
+        });
+        EXPECT_EQ(c.show(), c.result) << c.name;
+    }
+    EXPECT_EQ(RegReadString(kKey, "MsgTest"), "");
+    EXPECT_EQ(RegReadString(kKey, "MsgRecycleWarning"), "");
+}
+
+// The ticked box writes "T" however the dialog was answered; the value never holds the answer.
+TEST_F(MsgDialogTest, TickedBoxWritesTheSameValueWhateverTheAnswer) {
+    auto click = [](const char *name) {
+        return [name](QWidget *w) { QTest::mouseClick(w->findChild<QPushButton *>(name), Qt::LeftButton); };
+    };
+    const std::function<void(QWidget *)> escape = [](QWidget *w) { SendKey(w, Qt::Key_Escape); };
+    const std::function<void(QWidget *)> titleBar = [](QWidget *w) { w->close(); };
+    struct C {
+        const char *name;
+        bool deleteDialog;
+        std::function<void(QWidget *)> answer;
+        int result;
+    };
+    const C cases[] = {
+        {"msg OK", false, click("btnOK"), mrOk},        {"msg Yes", false, click("btnYes"), mrYes},
+        {"msg No", false, click("btnNo"), mrNo},        {"msg Cancel", false, click("btnCancel"), mrCancel},
+        {"msg Escape", false, escape, mrNo},            {"msg title bar", false, titleBar, mrCancel},
+        {"delete Yes", true, click("btnYes"), mrYes},   {"delete No", true, click("btnNo"), mrNo},
+        {"delete Escape", true, escape, mrNo},          {"delete title bar", true, titleBar, mrNo},
+    };
+    int n = 0;
+    for (const C &c : cases) {
+        const QString value = "MsgTicked" + QString::number(++n);
+        WhenModal([&c](QWidget *w) {
+            w->findChild<QCheckBox *>("chkShowAgain")->setChecked(true);
+            c.answer(w);
+        });
+        const int result = c.deleteDialog ? ShowDelMsg(false, "/p/a.jpg", kKey, value, "Confirm File Delete")
+                                          : Show(MsgButtons(mbOK | mbYes | mbNo | mbCancel), value);
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(RegReadString(kKey, value), "T") << c.name;
+    }
 }
 
 TEST_F(MsgDialogTest, TitleBarCloseAnswersCancel) {

@@ -39,6 +39,7 @@ protected:
         SettingsList.clear();
         SetShellOpenHandler({});
         SetShowOptionsHandler({});
+        SetChooseFolderHandler({});
     }
     template <class T> static T *Control(TfrmOptions &d, const char *key) {
         auto *w = qobject_cast<T *>(d.OptionControl(QLatin1String(key)));
@@ -416,6 +417,26 @@ TEST_F(OptionsDialogTest, BrowseFillsTheFolderField) {
     d.findChild<QPushButton *>("btnBrowseFolder")->click();
     EXPECT_EQ(Control<QLineEdit>(d, "edtRunAtStartUpFolder")->text(), tmp.path() + "/");
     EXPECT_TRUE(d.btnApply()->isEnabled());
+}
+
+// "Browse..." through the folder-chooser seam: the field's text is the starting folder, the
+// chosen folder comes back with one trailing separator, and no choice changes nothing.
+TEST_F(OptionsDialogTest, BrowseSetsTheFolderFieldThroughTheChooser) {
+    struct C { const char *stored; const char *chosen; const char *field; bool apply; };
+    for (const C &c : {C{"", "/srv/pictures", "/srv/pictures/", true}, C{"/a/", "/b/", "/b/", true},
+                       C{"/srv/pictures/", "", "/srv/pictures/", false}, C{"/a/", "/a", "/a/", false}}) {
+        SettingsList = {QString("edtRunAtStartUpFolder=") + c.stored};
+        QStringList starts;
+        SetChooseFolderHandler([&](const QString &start) {
+            starts << start;
+            return QString(c.chosen);
+        });
+        TfrmOptions d;
+        d.findChild<QPushButton *>("btnBrowseFolder")->click();
+        EXPECT_EQ(starts, QStringList{c.stored}) << c.chosen;
+        EXPECT_EQ(Control<QLineEdit>(d, "edtRunAtStartUpFolder")->text(), c.field) << c.chosen;
+        EXPECT_EQ(d.btnApply()->isEnabled(), c.apply) << c.chosen;
+    }
 }
 
 TEST_F(OptionsDialogTest, HelpOpensTheHelpPage) {
