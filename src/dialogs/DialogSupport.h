@@ -65,5 +65,15 @@ struct SilenceableAnswer {
 int AskUnlessSilenced(const QString &key, const QString &valueName, int silencedResult,
                       const std::function<SilenceableAnswer()> &ask);
 
+// Asks through RunModal on a dialog D made from the request: its result, and whether its
+// chkShowAgain box was ticked when it closed.
+template <class D, class Request>
+SilenceableAnswer AskWithDialog(const Request &request) {
+    SilenceableAnswer answer;
+    answer.result = RunModal(std::make_unique<D>(request), {},
+                             [&answer](D &dialog) { answer.ticked = dialog.chkShowAgain()->isChecked(); });
+    return answer;
+}
+
 // The check box that silences a question: chkShowAgain with its caption, its top left at (x, y).
 QCheckBox *AddShowAgainBox(QDialog *dialog, const QString &caption, int x, int y);

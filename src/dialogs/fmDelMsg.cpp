@@ -127,15 +127,12 @@ int ShowDelMsg(bool recycleBin, const QString &path, const QString &key, const Q
                const QString &caption) {
     const DelMsgRequest request{recycleBin, path, key, valueName, caption};
     return AskUnlessSilenced(key, valueName, mrYes, [&] {
-        SilenceableAnswer answer;
         if (Handler()) {
             const DelMsgAnswer given = Handler()(request);
-            answer = {given.result, given.doNotAskAgain};
-        } else {
-            const int result = RunModal(std::make_unique<TfrmDelMsg>(request), {},
-                                        [&](TfrmDelMsg &d) { answer.ticked = d.chkShowAgain()->isChecked(); });
-            answer.result = result == mrYes ? mrYes : mrNo;
+            return SilenceableAnswer{given.result, given.doNotAskAgain};
         }
+        SilenceableAnswer answer = AskWithDialog<TfrmDelMsg>(request);
+        answer.result = answer.result == mrYes ? mrYes : mrNo;  // anything but Yes is No
         return answer;
     });
 }

@@ -112,14 +112,9 @@ int ShowMsg(int clientHeight, const QString &message, MsgButtons buttons, MsgIco
     const int silenced = (buttons & mbYes) ? mrYes : (buttons & mbOK) ? mrOk : mrCancel;
     const MsgRequest request{clientHeight, message, buttons, icon, key, valueName, caption};
     return AskUnlessSilenced(key, valueName, silenced, [&] {
-        SilenceableAnswer answer;
-        if (Handler()) {
-            const MsgAnswer given = Handler()(request);
-            answer = {given.result, given.doNotShowAgain};
-        } else {
-            answer.result = RunModal(std::make_unique<TfrmMsg>(request), {},
-                                     [&](TfrmMsg &d) { answer.ticked = d.chkShowAgain()->isChecked(); });
-        }
-        return answer;
+        if (!Handler())
+            return AskWithDialog<TfrmMsg>(request);
+        const MsgAnswer given = Handler()(request);
+        return SilenceableAnswer{given.result, given.doNotShowAgain};
     });
 }
