@@ -77,15 +77,20 @@ void PictureLoadQueue::StartMoreJobs() {
 }
 
 void PictureLoadQueue::Prefetch(const QStringList &paths, const TextureMapSettings &settings) {
-    announced_ = paths;
-    announcedSettings_ = settings;
-    // Started jobs that are no longer announced will not be asked for.
+    // A load announces the pictures after the current one before it takes the current one, so
+    // a job of the previous announcement may still be asked for; jobs in neither announcement,
+    // or made with other settings, will not be.
     for (auto it = jobs_.begin(); it != jobs_.end();) {
-        if (!paths.contains((*it)->path) || !SameSettings((*it)->settings, settings))
+        const QString &path = (*it)->path;
+        if ((!paths.contains(path) && !previouslyAnnounced_.contains(path)) ||
+            !SameSettings((*it)->settings, settings))
             it = jobs_.erase(it);
         else
             ++it;
     }
+    previouslyAnnounced_ = paths;
+    announced_ = paths;
+    announcedSettings_ = settings;
     for (const auto &job : jobs_)
         announced_.removeOne(job->path);
     StartMoreJobs();
@@ -120,5 +125,6 @@ std::unique_ptr<PreparedPicture> PictureLoadQueue::Take(const QString &path, con
 
 void PictureLoadQueue::Clear() {
     announced_.clear();
+    previouslyAnnounced_.clear();
     jobs_.clear();
 }

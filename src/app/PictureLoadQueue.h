@@ -21,7 +21,8 @@ public:
     ~PictureLoadQueue() override;
 
     // Pictures the current load will ask for next, in order. Replaces the earlier announcement;
-    // jobs already running for announced paths are kept.
+    // started jobs for paths of this or of the previous announcement are kept (a load announces
+    // the pictures that follow before it takes the current one).
     void Prefetch(const QStringList &paths, const TextureMapSettings &settings);
     // The prepared picture for path with these settings; prepares it now when no job has it.
     std::unique_ptr<PreparedPicture> Take(const QString &path, const TextureMapSettings &settings);
@@ -40,5 +41,6 @@ private:
     QThreadPool pool_;
     std::deque<std::shared_ptr<Job>> jobs_;  // started, in announcement order
     QStringList announced_;                  // not started yet
+    QStringList previouslyAnnounced_;        // the announcement before the last one
     TextureMapSettings announcedSettings_;
 };
