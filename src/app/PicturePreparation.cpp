@@ -75,6 +75,8 @@ PreparedPicture PreparePicture(const QString &path, const TextureMapSettings &se
     bitmap.StretchFilter = settings.filter;
     bitmap.Font = TBitmapFont();
     out.Map.StretchFilter = settings.filter;
+    DecodeRequest request = TextureMapDecodeRequest(settings);
+    request.MirrorLeftRight = true;
 
     QString currentName = path;
     QString workingCopy;
@@ -86,11 +88,13 @@ PreparedPicture PreparePicture(const QString &path, const TextureMapSettings &se
     do {
         failed = false;
         try {
-            LoadPictureFile(currentName, bitmap);
-            out.PixelWidth = bitmap.Width();
-            out.PixelHeight = bitmap.Height();
-            bitmap.MirrorLeftRight();
-            BuildTextureMap(bitmap, out.Map, settings);
+            // The decoder may deliver the picture reduced to about the map's size (the map is
+            // the same either way) and mirrored, saving full-size passes over the picture.
+            PictureSize pictureSize;
+            LoadPictureFile(currentName, bitmap, request, pictureSize);
+            out.PixelWidth = pictureSize.Width;
+            out.PixelHeight = pictureSize.Height;
+            BuildTextureMap(bitmap, pictureSize, out.Map, settings);
         } catch (const std::exception &e) {
             failed = true;
             out.PixelWidth = out.PixelHeight = 0;
@@ -150,7 +154,9 @@ PreparedPicture PreparePicture(const QString &path, const TextureMapSettings &se
             out.FirstError = MessageOf(e);
     }
     out.Failed = failed;
-    out.ShownWidth = bitmap.Width();
-    out.ShownHeight = bitmap.Height();
+    // A decoded picture is shown at its own proportions, whatever size it was decoded at.
+    const bool decoded = !failed && out.PixelWidth > 0 && out.PixelHeight > 0;
+    out.ShownWidth = decoded ? out.PixelWidth : bitmap.Width();
+    out.ShownHeight = decoded ? out.PixelHeight : bitmap.Height();
     return out;
 }

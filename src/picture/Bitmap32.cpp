@@ -22,13 +22,27 @@ PixelRect IntersectRects(const PixelRect &a, const PixelRect &b) {
 
 int TBitmapFont::PixelHeight() const { return int(std::lround(Size * 96.0 / 72.0)); }
 
-void TBitmap32::SetSize(int width, int height) {
+void TBitmap32::SetSize(int width, int height) { Resize(width, height, true); }
+
+void TBitmap32::SetSizeForOverwrite(int width, int height) { Resize(width, height, false); }
+
+void TBitmap32::Resize(int width, int height, bool clear) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
     if (width_ == 0 || height_ == 0)
         width_ = height_ = 0;
     try {
-        bits_.assign(size_t(width_) * size_t(height_), 0);
+        const size_t n = size_t(width_) * size_t(height_);
+        if (clear) {
+            bits_.assign(n, 0);
+        } else {
+            if (n > bits_.capacity()) {
+                // A larger block: let the old one go first, and copy none of its pixels.
+                bits_.clear();
+                bits_.shrink_to_fit();
+            }
+            bits_.resize(n);
+        }
     } catch (const std::exception &) { // bad_alloc, or length_error past the vector's limit
         width_ = height_ = 0;
         bits_.clear();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 using TColor32 = uint32_t;
@@ -60,6 +61,10 @@ public:
     // New size; the contents are undefined (zero for a fresh buffer). Negative sizes count as 0.
     // Running out of memory raises OrvantaError.
     void SetSize(int width, int height);
+    // The same for a caller that writes every pixel next: nothing is cleared, and the memory
+    // the bitmap already holds is reused (no fresh pages to fault in for a picture of a size seen
+    // before), so the contents are undefined.
+    void SetSizeForOverwrite(int width, int height);
 
     TColor32 *Bits() { return bits_.data(); }
     const TColor32 *Bits() const { return bits_.data(); }
@@ -88,7 +93,28 @@ public:
     TBitmapFont Font;
 
 private:
+    // Leaves new pixels uninitialised when the vector grows by resize(); assign() still fills.
+    template <class T>
+    struct UninitialisedAllocator : std::allocator<T> {
+        template <class U>
+        struct rebind {
+            using other = UninitialisedAllocator<U>;
+        };
+        UninitialisedAllocator() = default;
+        template <class U>
+        UninitialisedAllocator(const UninitialisedAllocator<U> &) noexcept {}
+        template <class U>
+        void construct(U *p) noexcept {
+            ::new (static_cast<void *>(p)) U;
+        }
+        template <class U, class... Args>
+        void construct(U *p, Args &&...args) {
+            ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+    void Resize(int width, int height, bool clear);
+
     int width_ = 0;
     int height_ = 0;
-    std::vector<TColor32> bits_;
+    std::vector<TColor32, UninitialisedAllocator<TColor32>> bits_;
 };

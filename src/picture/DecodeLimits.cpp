@@ -29,15 +29,24 @@ void RaiseTooShort() {
         QStringLiteral("Cannot load image. The file is too short for the picture its header describes."));
 }
 
-void SizeBitmap(TBitmap32 &bitmap, int width, int height) {
+namespace {
+void Size(TBitmap32 &bitmap, int width, int height, bool clear) {
     CheckPictureSize(width, height);
     try {
-        bitmap.SetSize(width, height);
+        if (clear)
+            bitmap.SetSize(width, height);
+        else
+            bitmap.SetSizeForOverwrite(width, height);
     } catch (const std::bad_alloc &) {
         throw OrvantaError(QStringLiteral("Cannot load image. Not enough memory for %1 x %2 pixels.")
                                .arg(width).arg(height));
     }
 }
+} // namespace
+
+void SizeBitmap(TBitmap32 &bitmap, int width, int height) { Size(bitmap, width, height, true); }
+
+void SizeBitmapForOverwrite(TBitmap32 &bitmap, int width, int height) { Size(bitmap, width, height, false); }
 
 QByteArray ReadWholeFile(const QString &fileName) {
     QFile file(fileName);

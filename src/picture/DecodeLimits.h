@@ -31,6 +31,8 @@ void CheckDataPromise(int64_t pixels, int64_t fileBytes, int64_t maxPixelsPerByt
 
 // Sizes the bitmap after CheckPictureSize; allocation failure becomes an OrvantaError.
 void SizeBitmap(TBitmap32 &bitmap, int width, int height);
+// The same for a decoder that writes every pixel: the bitmap's memory is not cleared.
+void SizeBitmapForOverwrite(TBitmap32 &bitmap, int width, int height);
 
 // Reads a whole file (at most kMaxFileBytes); raises the file's error text on failure.
 QByteArray ReadWholeFile(const QString &fileName);

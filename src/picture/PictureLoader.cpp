@@ -17,6 +17,7 @@
 #include "platform/Errors.h"
 
 #include <QFile>
+#include <algorithm>
 #include <mutex>
 #include <shared_mutex>
 
@@ -61,7 +62,10 @@ void FillBuiltIns(DecoderTable &t) {
     const PictureDecoder metafile = FromFile(DecodeMetafile);
     const PictureDecoder icon = FromFile(ReadIcon);
     const PictureDecoder bmp = MagickThen(magick_coder::Bmp, "BMP", DecodeBmpRle24);
-    const PictureDecoder jpeg = FromFile(DecodeJpeg);
+    const RequestDecoder jpeg = [](const QString &fileName, TBitmap32 &bitmap, const DecodeRequest &request,
+                                   PictureSize &fullSize) {
+        DecodeJpeg(decode_limits::ReadWholeFile(fileName), bitmap, request, fullSize);
+    };
     const PictureDecoder targa = Magick(magick_coder::Targa, "TGA");
     const PictureDecoder tiff = FromFile(DecodeTiff);
     const PictureDecoder eps = FromFile(DecodeEps);
@@ -80,15 +84,15 @@ void FillBuiltIns(DecoderTable &t) {
     t.Add("dds", "Microsoft DirectDraw Surface", MagickThen(magick_coder::Dds, "DDS", DecodeUncompressedDds));
     t.Add("dib", "Device Independent Bitmap", bmp);
     // libjpeg-turbo writes the fourth byte of every pixel as 255, so JPEG results are opaque already.
-    t.Add("jpeg", "Joint Picture Expert Group", jpeg, nullptr, true);
-    t.Add("jpg", "Joint Picture Expert Group", jpeg, nullptr, true);
+    t.AddRequestDecoder("jpeg", "Joint Picture Expert Group", jpeg, true);
+    t.AddRequestDecoder("jpg", "Joint Picture Expert Group", jpeg, true);
     // 5. The main picture-format set.
     t.Add("bmp", "Windows Bitmap", bmp);
     t.Add("ico", "Windows icon", icon);
     t.Add("wmf", "Windows Metafile", metafile);
     t.Add("emf", "Enhanced Windows Metafile", metafile);
     for (const char *ext : {"jfif", "jpg", "jpe", "jpeg"})
-        t.Add(ext, "Joint Picture Expert Group", jpeg, nullptr, true);
+        t.AddRequestDecoder(ext, "Joint Picture Expert Group", jpeg, true);
     for (const char *ext : {"rle", "dib"})
         t.Add(ext, "Windows Bitmap", bmp);
     for (const char *ext : {"win", "vst", "vda", "tga", "icb"})
@@ -129,6 +133,16 @@ void DecoderTable::Add(const QString &extension, const QString &description, Pic
     entries_.push_back(Entry{extension.toLower(), description, std::move(decoder), owner, opaque});
 }
 
+void DecoderTable::AddRequestDecoder(const QString &extension, const QString &description, RequestDecoder decoder,
+                                     bool opaque) {
+    PictureDecoder plain = [decoder](const QString &fileName, TBitmap32 &bitmap) {
+        PictureSize fullSize;
+        decoder(fileName, bitmap, DecodeRequest(), fullSize);
+    };
+    std::unique_lock lock(TableMutex());
+    entries_.push_back(Entry{extension.toLower(), description, std::move(plain), nullptr, opaque, std::move(decoder)});
+}
+
 void DecoderTable::RemoveOwnedBy(const void *owner) {
     std::unique_lock lock(TableMutex());
     std::erase_if(entries_, [owner](const Entry &e) { return owner && e.Owner == owner; });
@@ -166,10 +180,36 @@ void LoadIcon(const QString &fileName, TBitmap32 &bitmap) {
     ReadIcon(decode_limits::ReadWholeFile(fileName), bitmap);
 }
 
+// The last step of every decode: alpha 255 unless the decoder made it so, and the mirror when it
+// was asked for and the decoder did not do it. Both in one pass over the rows.
+void FinishPicture(TBitmap32 &bitmap, bool setAlpha, bool mirror) {
+    if (!mirror) {
+        if (setAlpha)
+            bitmap.SetAlpha(255);
+        return;
+    }
+    const int w = bitmap.Width();
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        TColor32 *row = bitmap.ScanLine(y);
+        std::reverse(row, row + w);
+        if (setAlpha)
+            for (int x = 0; x < w; ++x)
+                row[x] |= 0xFF000000u;
+    }
+}
+
 } // namespace
 
 void LoadPictureFile(const QString &FileName, TBitmap32 &Bitmap) {
+    PictureSize fullSize;
+    LoadPictureFile(FileName, Bitmap, DecodeRequest(), fullSize);
+}
+
+void LoadPictureFile(const QString &FileName, TBitmap32 &Bitmap, const DecodeRequest &Request,
+                     PictureSize &FullSize) {
     const QString ext = PictureFileExtension(FileName).toUpper();
+    bool opaque = false;
+    bool honoured = false; // the decoder took the request (and reported the full size)
     if (ext == QLatin1String(".GIF")) {
         DecodeGif(decode_limits::ReadWholeFile(FileName), Bitmap);
     } else if (ext == QLatin1String(".ICO")) {
@@ -177,11 +217,17 @@ void LoadPictureFile(const QString &FileName, TBitmap32 &Bitmap) {
     } else {
         const QString bare = ext.mid(1).toLower();
         const std::optional<DecoderTable::Entry> entry = DecoderTable::Instance().FindEntry(bare);
-        if (!entry || !entry->Decoder)
+        if (!entry || (!entry->Decoder && !entry->Requested))
             throw OrvantaError(QStringLiteral("Unknown picture file extension (.%1)").arg(bare));
-        entry->Decoder(FileName, Bitmap);
-        if (entry->Opaque)
-            return;
+        if (entry->Requested) {
+            entry->Requested(FileName, Bitmap, Request, FullSize);
+            honoured = true;
+        } else {
+            entry->Decoder(FileName, Bitmap);
+        }
+        opaque = entry->Opaque;
     }
-    Bitmap.SetAlpha(255);
+    if (!honoured)
+        FullSize = {Bitmap.Width(), Bitmap.Height()};
+    FinishPicture(Bitmap, !opaque, Request.MirrorLeftRight && !honoured);
 }

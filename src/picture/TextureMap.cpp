@@ -30,11 +30,32 @@ PixelRect TextureMapRect(int sourceWidth, int sourceHeight, const TextureMapSett
     return {0, 0, s, s};
 }
 
-void BuildTextureMap(const TBitmap32 &source, TBitmap32 &map, const TextureMapSettings &settings) {
-    const PixelRect r = TextureMapRect(source.Width(), source.Height(), settings);
-    map.SetSize(r.Right, r.Bottom);
+void BuildTextureMap(const TBitmap32 &source, PictureSize pictureSize, TBitmap32 &map,
+                     const TextureMapSettings &settings) {
+    const PixelRect r = TextureMapRect(pictureSize.Width, pictureSize.Height, settings);
     map.StretchFilter = settings.filter;
-    if (source.Empty())
+    if (source.Empty()) {
+        map.SetSize(r.Right, r.Bottom);
         return;
+    }
+    // The transfer below writes every pixel of the map.
+    map.SetSizeForOverwrite(r.Right, r.Bottom);
     StretchTransfer(map, r, map.BoundsRect(), source, source.BoundsRect(), settings.filter, dmOpaque);
+}
+
+void BuildTextureMap(const TBitmap32 &source, TBitmap32 &map, const TextureMapSettings &settings) {
+    BuildTextureMap(source, {source.Width(), source.Height()}, map, settings);
+}
+
+DecodeRequest TextureMapDecodeRequest(const TextureMapSettings &settings) {
+    DecodeRequest request;
+    // Nearest and Draft pick or average whole source pixels, so their maps of a reduced picture
+    // differ visibly pixel by pixel from those of the full one: those decode at full size.
+    if (settings.filter == sfNearest || settings.filter == sfDraft)
+        return request;
+    request.MinimumSize = [settings](int w, int h) {
+        const PixelRect r = TextureMapRect(w, h, settings);
+        return PictureSize{r.Right, r.Bottom};
+    };
+    return request;
 }

@@ -3,6 +3,7 @@
 // texture of its material.
 
 #include "picture/Bitmap32.h"
+#include "picture/DecodeRequest.h"
 #include "picture/StretchFilter.h"
 
 // The picture-quality values the map step needs; the application fills them from the settings
@@ -24,3 +25,13 @@ PixelRect TextureMapRect(int sourceWidth, int sourceHeight, const TextureMapSett
 // resampled with settings.filter, which also becomes the map's StretchFilter. A mapSize other
 // than the four map sizes raises OrvantaError, as does running out of memory.
 void BuildTextureMap(const TBitmap32 &source, TBitmap32 &map, const TextureMapSettings &settings);
+
+// The same for a source decoded reduced (see TextureMapDecodeRequest): the map size follows the
+// picture's full size, so it is the map the full-size picture would get.
+void BuildTextureMap(const TBitmap32 &source, PictureSize pictureSize, TBitmap32 &map,
+                     const TextureMapSettings &settings);
+
+// A decode request for a picture that only becomes a texture map: at least the map size in both
+// directions, so a reduced decode still only ever shrinks in the resampler. The filters that
+// work on whole source pixels (Nearest, Draft) ask for the full size.
+DecodeRequest TextureMapDecodeRequest(const TextureMapSettings &settings);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 TEST(Bitmap32, SizeAndLayout) {
@@ -25,6 +26,26 @@ TEST(Bitmap32, SizeAndLayout) {
     EXPECT_TRUE(b.Empty());
     EXPECT_EQ(b.Width(), 0);
     EXPECT_EQ(b.Height(), 0);
+}
+
+TEST(Bitmap32, SetSizeForOverwriteReusesTheMemoryAndSetSizeStillClears) {
+    TBitmap32 b(40, 30);
+    b.Clear(Color32(9, 9, 9));
+    const TColor32 *memory = b.Bits();
+    // Same or fewer pixels: the same block, nothing cleared, nothing copied.
+    for (auto [w, h] : {std::pair{40, 30}, std::pair{30, 40}, std::pair{7, 5}}) {
+        b.SetSizeForOverwrite(w, h);
+        EXPECT_EQ(b.Width(), w);
+        EXPECT_EQ(b.Height(), h);
+        EXPECT_EQ(b.Bits(), memory);
+    }
+    b.SetSizeForOverwrite(100, 100); // more pixels: a new block, every pixel writable
+    std::fill(b.Bits(), b.Bits() + 100 * 100, Color32(1, 2, 3));
+    b.SetSize(100, 100);
+    EXPECT_TRUE(std::all_of(b.Bits(), b.Bits() + 100 * 100, [](TColor32 c) { return c == 0; }));
+    b.SetSizeForOverwrite(-3, 5);
+    EXPECT_TRUE(b.Empty());
+    EXPECT_EQ(b.Width(), 0);
 }
 
 TEST(Bitmap32, FillRectIsClippedToTheBitmap) {

@@ -76,6 +76,35 @@ TEST(TextureMap, ResamplesWithTheSettingsFilter) {
     }
 }
 
+TEST(TextureMap, EveryPixelOfAReusedMapIsWritten) {
+    // The map is not cleared before the transfer: with every filter, shrinking, enlarging and
+    // copying, a map that held other pixels comes out as a fresh one.
+    std::mt19937 rng(3);
+    for (auto [w, h] : {std::pair{1300, 900}, std::pair{300, 200}, std::pair{512, 512}, std::pair{2, 3000}}) {
+        TBitmap32 src(w, h);
+        for (int i = 0; i < w * h; ++i)
+            src.Bits()[i] = rng() | 0xFF000000u;
+        for (int f = 0; f < kStretchFilterCount; ++f) {
+            const TextureMapSettings settings{false, 512, TStretchFilter(f)};
+            TBitmap32 fresh, reused(512, 512);
+            reused.Clear(Color32(1, 2, 3, 4));
+            BuildTextureMap(src, fresh, settings);
+            BuildTextureMap(src, reused, settings);
+            ASSERT_TRUE(std::equal(fresh.Bits(), fresh.Bits() + 512 * 512, reused.Bits())) << w << "x" << h << " " << f;
+        }
+    }
+}
+
+TEST(TextureMap, MapSizeFollowsTheFullPictureSize) {
+    // A picture decoded reduced gets the map of its full size.
+    TBitmap32 src(300, 200), map;
+    src.Clear(Color32(10, 20, 30));
+    BuildTextureMap(src, PictureSize{1200, 800}, map, {true, 512, sfLanczos});
+    EXPECT_EQ(map.Width(), 1024);
+    EXPECT_EQ(map.Height(), 1024);
+    EXPECT_EQ(map.Pixel(500, 500), Color32(10, 20, 30));
+}
+
 TEST(TextureMap, InvalidFixedSizeRaises) {
     TBitmap32 src(10, 10), map;
     for (int s : {0, -1, 300, 4096})
