@@ -2,8 +2,10 @@
 // from the program's own folder, then LoadPictureFile), prints "WIDTHxHEIGHT" or the error
 // message, and writes the bitmap as PNG when OUT is given. Exit code 0 on success, 1 on failure.
 // With --map N|best and/or --filter NAME (a cmbDefaultFilter text; defaults 512 and Lanczos) it
-// makes the texture map the wall would get (mirrored left to right, then BuildTextureMap),
-// prints "map WIDTHxHEIGHT" as a second line and writes the map instead of the bitmap.
+// makes the texture map the wall would get, by the wall's road (a decode reduced to about the
+// map size where the decoder can, mirrored left to right, then BuildTextureMap), prints
+// "map WIDTHxHEIGHT" as a second line and writes the map instead of the bitmap. --full makes
+// the map from the full-size picture instead (for comparing the two roads).
 
 #include "picture/Bitmap32.h"
 #include "picture/ImageDLLLoader.h"
@@ -24,6 +26,7 @@ struct Options {
     QString file;
     QString out;
     bool makeMap = false;
+    bool fullDecode = false;
     TextureMapSettings map; // defaults: fixed 512 x 512, Lanczos
 };
 
@@ -58,12 +61,14 @@ const std::vector<OptionRule> &OptionRules() {
     static const std::vector<OptionRule> rules = {
         {"map", true, ApplyMapOption},
         {"filter", true, ApplyFilterOption},
+        {"full", false, [](Options &o, const QString &) { return o.makeMap = o.fullDecode = true; }},
     };
     return rules;
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: orvanta-decode [--map 256|512|1024|2048|best] [--filter NAME] FILE [OUT.png]\n");
+    std::fprintf(stderr,
+                 "usage: orvanta-decode [--map 256|512|1024|2048|best] [--filter NAME] [--full] FILE [OUT.png]\n");
     return 1;
 }
 
@@ -113,18 +118,24 @@ int main(int argc, char **argv) {
     TImageDLLLoader plugins;
     plugins.FindPluginDecoders(ProgramFolder());
     TBitmap32 bitmap;
+    PictureSize pictureSize;
     try {
-        LoadPictureFile(options.file, bitmap);
+        DecodeRequest request;
+        if (options.makeMap) {
+            if (!options.fullDecode)
+                request = TextureMapDecodeRequest(options.map);
+            request.MirrorLeftRight = true;
+        }
+        LoadPictureFile(options.file, bitmap, request, pictureSize);
     } catch (const OrvantaError &e) {
         std::printf("%s\n", e.Message().toLocal8Bit().constData());
         return 1;
     }
-    std::printf("%dx%d\n", bitmap.Width(), bitmap.Height());
+    std::printf("%dx%d\n", pictureSize.Width, pictureSize.Height);
     if (options.makeMap) {
         TBitmap32 map;
         try {
-            bitmap.MirrorLeftRight();
-            BuildTextureMap(bitmap, map, options.map);
+            BuildTextureMap(bitmap, pictureSize, map, options.map);
         } catch (const OrvantaError &e) {
             std::printf("%s\n", e.Message().toLocal8Bit().constData());
             return 1;
