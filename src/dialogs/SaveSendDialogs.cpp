@@ -61,7 +61,7 @@ bool SendPictureToWebBrowser(const QString &source) {
     const QString url = ExistingFileUrl(source);
     if (url.isEmpty())
         return false;
-    ShellOpen(url);
+    OpenInWebBrowser(url);
     return true;
 }
 

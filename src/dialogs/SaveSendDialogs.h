@@ -17,7 +17,7 @@ QString ChooseSaveFile(const SaveDialogSetup &setup, QWidget *parent);
 bool SavePictureAsDialog(const QString &source, QWidget *parent);
 // "Send to" > "Desktop" / "My Documents" / "My Pictures".
 bool SendPictureToFolder(const QString &source, SendTarget target);
-// "Send to" > "Web Browser": the picture's file handed to the desktop as a file URL.
+// "Send to" > "Web Browser": the picture's file URL opened in the default web browser.
 // "Send to" > "Mail Recipient": a new mail with the file's name as subject and its URL as body
 // (a mailto link carries no attachment). Both show the source-not-found message for a missing
 // file. True when the request was made.

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -47,6 +49,112 @@ QString ExistingStandardFolder(QStandardPaths::StandardLocation location) {
     return path;
 }
 
+// Folders searched for mimeapps.list, most important first.
+QStringList MimeAppsFolders() {
+    QStringList folders;
+    folders << QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString configDirs = qEnvironmentVariable("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg"));
+    folders << configDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders << data + QStringLiteral("/applications");
+    return folders;
+}
+
+// Lines of the [Default Applications] group of a mimeapps.list: "type=entry;entry;".
+QString DefaultEntryFor(const QString &file, const QString &type) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    bool inGroup = false;
+    while (!f.atEnd()) {
+        const QString line = QString::fromUtf8(f.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line == QStringLiteral("[Default Applications]");
+            continue;
+        }
+        if (!inGroup || !line.startsWith(type + QLatin1Char('=')))
+            continue;
+        for (const QString &entry : line.mid(type.size() + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            if (!entry.trimmed().isEmpty())
+                return entry.trimmed();
+    }
+    return QString();
+}
+
+QString FindDesktopEntry(const QString &id) {
+    if (id.contains(QLatin1Char('/')))
+        return QString();
+    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString path = data + QStringLiteral("/applications/") + id;
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return QString();
+}
+
+// The Exec value of a desktop entry's [Desktop Entry] group.
+QString ExecLine(const QString &entryFile) {
+    QFile f(entryFile);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    bool inGroup = false;
+    while (!f.atEnd()) {
+        const QString line = QString::fromUtf8(f.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            inGroup = line == QStringLiteral("[Desktop Entry]");
+        else if (inGroup && line.startsWith(QStringLiteral("Exec=")))
+            return line.mid(5).trimmed();
+    }
+    return QString();
+}
+
+// Splits an Exec line into words (double quotes group, backslash escapes inside them) and
+// expands the field codes: %f %F %u %U become the URL, %% a percent sign, the others vanish.
+QStringList ExpandExec(const QString &exec, const QString &url) {
+    QStringList words;
+    QString word;
+    bool quoted = false, inWord = false, urlPlaced = false;
+    for (int i = 0; i < exec.size(); ++i) {
+        const QChar c = exec[i];
+        if (quoted) {
+            if (c == QLatin1Char('\\') && i + 1 < exec.size())
+                word += exec[++i];
+            else if (c == QLatin1Char('"'))
+                quoted = false;
+            else if (c == QLatin1Char('%') && i + 1 < exec.size() && exec[i + 1] == QLatin1Char('%'))
+                word += exec[++i];
+            else
+                word += c;
+        } else if (c == QLatin1Char('"')) {
+            quoted = inWord = true;
+        } else if (c.isSpace()) {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+        } else if (c == QLatin1Char('%') && i + 1 < exec.size()) {
+            const QChar code = exec[++i];
+            inWord = true;
+            if (code == QLatin1Char('%')) {
+                word += code;
+            } else if (QStringLiteral("fFuU").contains(code)) {
+                word += url;
+                urlPlaced = true;
+            } else if (word.isEmpty() && (i + 1 >= exec.size() || exec[i + 1].isSpace())) {
+                inWord = false;  // a code that stands alone leaves no empty argument
+            }
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words << word;
+    if (!words.isEmpty() && !urlPlaced)
+        words << url;
+    return words;
+}
+
 } // namespace
 
 void SetShellOpenHandler(ShellOpenHandler handler) { Handler() = std::move(handler); }
@@ -60,6 +168,33 @@ QString ComposeMailText(const QString &recipient, const QString &subject, const 
 
 void ComposeMail(const QString &recipient, const QString &subject, const QString &body) {
     OpenText(ComposeMailText(recipient, subject, body));
+}
+
+QStringList WebBrowserCommand(const QString &url) {
+    for (const char *type : {"x-scheme-handler/https", "x-scheme-handler/http", "text/html"}) {
+        for (const QString &folder : MimeAppsFolders()) {
+            const QString id = DefaultEntryFor(folder + QStringLiteral("/mimeapps.list"), QString::fromLatin1(type));
+            if (id.isEmpty())
+                continue;
+            const QString exec = ExecLine(FindDesktopEntry(id));
+            if (!exec.isEmpty())
+                return ExpandExec(exec, url);
+        }
+    }
+    return {};
+}
+
+void OpenInWebBrowser(const QString &url) {
+    ProcessPendingEvents();
+    if (!Handler()) {
+        QStringList command = WebBrowserCommand(url);
+        if (!command.isEmpty()) {
+            const QString program = command.takeFirst();
+            if (QProcess::startDetached(program, command))
+                return;
+        }
+    }
+    OpenText(url);
 }
 
 QString GetMyPicturesFolder() {

@@ -20,6 +20,16 @@ void ComposeMail(const QString &recipient, const QString &subject, const QString
 using ShellOpenHandler = std::function<void(const QString &text)>;
 void SetShellOpenHandler(ShellOpenHandler handler);
 
+// The command line that opens a URL in the user's default web browser: the desktop entry that
+// the freedesktop mime-apps lists name for "x-scheme-handler/https" (then "http", then
+// "text/html"), its Exec line split into program and arguments, with the URL put in place of
+// its file and URL field codes (or appended when it has none). Empty when no browser is named
+// or its entry cannot be found or has no Exec line.
+QStringList WebBrowserCommand(const QString &url);
+// Opens the URL in the default web browser (WebBrowserCommand); falls back to ShellOpen when
+// no browser is known or it cannot be started. The test seam of ShellOpen applies.
+void OpenInWebBrowser(const QString &url);
+
 // The personal pictures folder; when it does not exist the documents folder, then the desktop
 // folder; else empty. No trailing "/".
 QString GetMyPicturesFolder();

@@ -74,4 +74,56 @@ TEST_F(ShellOpsTest, RecycleBinRefusesMissingFile) {
     EXPECT_FALSE(SendToRecycleBin(""));
 }
 
+
+// A browser named the freedesktop way: mimeapps.list in the user's config folder and a desktop
+// entry in the user's data folder.
+void InstallBrowser(const orvanta::test::UserDirs &dirs, const QString &exec, const char *type = "x-scheme-handler/https") {
+    QDir().mkpath(dirs.config());
+    QDir().mkpath(dirs.data() + "/applications");
+    QFile list(dirs.config() + "/mimeapps.list");
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(QString("[Added Associations]\n%1=other.desktop;\n[Default Applications]\n"
+                       "image/png=viewer.desktop\n%1=;test-browser.desktop;\n").arg(type).toUtf8());
+    list.close();
+    QFile entry(dirs.data() + "/applications/test-browser.desktop");
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.write(("[Desktop Entry]\nType=Application\nName=Test\nExec=" + exec + "\n[Desktop Action x]\nExec=wrong\n").toUtf8());
+}
+
+TEST_F(ShellOpsTest, WebBrowserCommandFollowsTheDefaultBrowserEntry) {
+    const QString url = "file:///tmp/a%20b.png";
+    const struct { const char *exec; QStringList expected; } cases[] = {
+        {"/usr/bin/browser %u", {"/usr/bin/browser", url}},
+        {"browser --new-window %U", {"browser", "--new-window", url}},
+        {"browser", {"browser", url}},  // no field code: the URL is appended
+        {"\"/opt/my browser/run\" %i %c --x=%f", {"/opt/my browser/run", "--x=" + url}},
+        {"sh -c \"echo \\\"q\\\" 100%%\" %u", {"sh", "-c", "echo \"q\" 100%", url}},
+    };
+    for (const auto &c : cases) {
+        InstallBrowser(dirs, c.exec);
+        EXPECT_EQ(WebBrowserCommand(url), c.expected) << c.exec;
+    }
+    InstallBrowser(dirs, "plain %u", "x-scheme-handler/http");
+    EXPECT_EQ(WebBrowserCommand(url), QStringList({"plain", url}));
+    QFile::remove(dirs.data() + "/applications/test-browser.desktop");
+    EXPECT_TRUE(WebBrowserCommand(url).isEmpty());
+}
+
+TEST_F(ShellOpsTest, OpenInWebBrowserStartsTheBrowserWithTheUrl) {
+    SetShellOpenHandler({});
+    const QString out = dirs.root() + "/browser-args.txt";
+    const QString script = dirs.root() + "/browser.sh";
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + out + ".part' && mv '" + out + ".part' '" + out + "'\n").toUtf8());
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    InstallBrowser(dirs, script + " --new-tab %u");
+    OpenInWebBrowser("file:///tmp/x.png");
+    ASSERT_TRUE(orvanta::test::WaitUntil([&] { return QFileInfo::exists(out); }, 10000));
+    QFile result(out);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(result.readAll()), "--new-tab\nfile:///tmp/x.png\n");
+}
+
 } // namespace
