@@ -136,38 +136,7 @@ void TfrmMain::CreateComponents() {
     GLCadencer1->SetMode(cmApplicationIdle);
     GLCadencer1->OnProgress = [this](TGLCadencer *, double dt, double t) { GLCadencer1Progress(dt, t); };
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    auto add = [this](QAction *&action, const char *name, const QString &text, std::function<void()> handler) {
-        action = PopupMenu1->addAction(text);
-        action->setObjectName(QString::fromLatin1(name));
-        components_.Reserve(QString::fromLatin1(name), action);
-        connect(action, &QAction::triggered, this, [handler] { handler(); });
-    };
-    add(mniNext, "mniNext", QStringLiteral("Next"), [this] { GoToDummy(NavigateNext); });
-    add(mniPrevious, "mniPrevious", QStringLiteral("Previous"), [this] { GoToDummy(NavigatePrevious); });
-    add(mniZoomAll, "mniZoomAll", QStringLiteral("Zoom All"), [this] { ZoomAll(); });
-    PopupMenu1->addSeparator();
-    add(mniBrowsePicture, "mniBrowsePicture", QStringLiteral("Browse Picture..."), [this] { BrowsePicture(); });
-    add(mniBrowseFolder, "mniBrowseFolder", QStringLiteral("Browse Folder..."), [this] { BrowseFolder(); });
-    add(mniRemovePicture, "mniRemovePicture", QStringLiteral("Remove Picture"), [this] { mniRemovePictureClick(); });
-    add(mniRemoveAllPictures, "mniRemoveAllPictures", QStringLiteral("Remove All Pictures"),
-        [this] { mniRemoveAllPicturesClick(); });
-    add(mniDelete, "mniDelete", QStringLiteral("Delete"), [] {});
-    PopupMenu1->addSeparator();
-    add(mniRotate, "mniRotate", QStringLiteral("Rotate"), [] {});
-    add(mniMirror, "mniMirror", QStringLiteral("Mirror"), [] {});
-    add(mniTile, "mniTile", QStringLiteral("Tile"), [] {});
-    PopupMenu1->addSeparator();
-    add(mniFullScreen, "mniFullScreen", QStringLiteral("Full Screen"), [this] { ToggleFullScreen(); });
-    mniFullScreen->setCheckable(true);
-    add(mniStartSlideShow, "mniStartSlideShow", QStringLiteral("Start Slide Show"), [this] { StartSlideShow(); });
-    add(mniOptions, "mniOptions", QStringLiteral("Options..."), [] {});
-    add(mniProgramHelp, "mniProgramHelp", QStringLiteral("Program Help"), [] {});
-    PopupMenu1->addSeparator();
-    add(mniExit, "mniExit", QStringLiteral("Exit"), [this] { close(); });
-    GLSceneViewer1->SetPopupMenu(PopupMenu1);
-    connect(GLSceneViewer1, &TGLSceneViewer::contextPopup, this, [this](int, int) { StopSlideShow(); });
+    CreatePopupMenu();
 
     auto timer = [this](QTimer *&t, const char *name, int interval, bool singleShot) {
         t = new QTimer(this);
@@ -329,22 +298,7 @@ void TfrmMain::FormCreate() {
     openGLOk_ = true;
     PluginLoader().FindPluginDecoders(ProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : ProgramFolder);
 
-    mniFullScreen->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
-    mniBrowsePicture->setShortcut(QKeySequence(Qt::Key_F3));
-    mniStartSlideShow->setShortcut(QKeySequence(Qt::Key_F11));
-    mniDelete->setShortcut(QKeySequence(Qt::Key_Delete));
-    mniOptions->setShortcut(QKeySequence(Qt::Key_F4));
-    mniExit->setShortcut(QKeySequence(Qt::Key_Escape));
-    mniZoomAll->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk));
-    mniNext->setShortcut(QKeySequence(Qt::Key_Space));
-    mniPrevious->setShortcut(QKeySequence(Qt::Key_Backspace));
-    mniProgramHelp->setShortcut(QKeySequence(Qt::Key_F1));
-    mniRotate->setShortcut(QKeySequence(Qt::Key_R));
-    mniMirror->setShortcut(QKeySequence(Qt::Key_M));
-    mniTile->setShortcut(QKeySequence(Qt::Key_T));
-    // The labels only: the keys act through the key handlers, once per key.
-    for (QAction *a : PopupMenu1->actions())
-        a->setShortcutContext(Qt::WidgetShortcut);
+    SetMenuShortcutLabels();
 
     if (!gVars.chkMultiSessions) {
         if (QScreen *screen = QGuiApplication::primaryScreen()) {

@@ -29,6 +29,7 @@ class TGLCamera;
 class TGLCustomSceneObject;
 class TGLDummyCube;
 class TGLMaterialLibrary;
+class TGLLibMaterial;
 class TGLScene;
 class TGLSceneViewer;
 class TGLSkyDome;
@@ -54,12 +55,20 @@ public:
     std::unique_ptr<TGLMaterialLibrary> GLMatLib2;
     std::unique_ptr<TGLWindowsBitmapFont> GLWindowsBitmapFont1;
     std::unique_ptr<TGLWindowsBitmapFont> GLWindowsBitmapFont2;
+    // The context menu and its entries (sub-menus: mniTools, mniSendTo, mniSetasWallpaper,
+    // mniHelp, mniMore).
     QMenu *PopupMenu1 = nullptr;
-    QAction *mniFullScreen = nullptr, *mniBrowsePicture = nullptr, *mniBrowseFolder = nullptr,
-            *mniStartSlideShow = nullptr, *mniDelete = nullptr, *mniOptions = nullptr, *mniExit = nullptr,
-            *mniZoomAll = nullptr, *mniNext = nullptr, *mniPrevious = nullptr, *mniProgramHelp = nullptr,
-            *mniRotate = nullptr, *mniMirror = nullptr, *mniTile = nullptr, *mniRemovePicture = nullptr,
-            *mniRemoveAllPictures = nullptr;
+    QMenu *mniTools = nullptr, *mniSendTo = nullptr, *mniSetasWallpaper = nullptr, *mniHelp = nullptr,
+          *mniMore = nullptr;
+    QAction *mniBrowsePicture = nullptr, *mniBrowseFolder = nullptr, *mniNext = nullptr, *mniPrevious = nullptr,
+            *mniStartSlideShow = nullptr, *mniZoomAll = nullptr, *mniFullScreen = nullptr, *mniRotate = nullptr,
+            *mniMirror = nullptr, *mniTile = nullptr, *mniRemovePicture = nullptr, *mniRemoveAllPictures = nullptr,
+            *mniCopyTo = nullptr, *mniDesktop = nullptr, *mniMyDocuments = nullptr, *mniMyPictures = nullptr,
+            *mniWebBrowser = nullptr, *mniMailRecipient = nullptr, *mniDelete = nullptr,
+            *mniProgramHelp = nullptr, *mniFAQ = nullptr, *mniHomepage = nullptr, *mniCheckforUpdate = nullptr,
+            *mniAbout = nullptr, *mniCreditsTo = nullptr, *mniGetMoreProducts = nullptr,
+            *mniRegisterToNewsletter = nullptr, *mniSellTamsorelProducts = nullptr,
+            *mniTellaFriendSendEmail = nullptr, *mniOptions = nullptr, *mniExit = nullptr;
     QTimer *timKeysOff = nullptr;
     QTimer *timLogo = nullptr;
     QTimer *timSlideShow = nullptr;
@@ -149,6 +158,40 @@ public:
     void StopSlideShow();
     bool SlideShowRunning() const;
 
+    // --- context menu, options, file operations, picture tools (fmMainCommands.cpp) ---------
+    void PopupMenu1Popup();
+    // "Tile N×N", "Tile 1×1" or "Tile" for the selected picture.
+    QString TileCaption() const;
+    void OpenOptions();
+    void DeletePicture();
+    void RememberNeighbour();
+    void SelectAfterDelete();
+    void RotatePictue();
+    void MirrorPicture();
+    void TilePicture();
+    // The file path of the selected picture; empty when none is selected.
+    QString SelectedPicturePath() const;
+    void mniCopyToClick();
+    void mniDesktopClick();
+    void mniMyDocumentsClick();
+    void mniMyPicturesClick();
+    void mniWebBrowserClick();
+    void mniMailRecipientClick();
+    void mniSetasWallpaperClick();
+    void mniDeleteClick();
+    void mniProgramHelpClick();
+    void mniFAQClick();
+    void mniHomepageClick();
+    void mniCheckforUpdateClick();
+    void mniAboutClick();
+    void mniCreditsToClick();
+    void mniGetMoreProductsClick();
+    void mniRegisterToNewsletterClick();
+    void mniSellTamsorelProductsClick();
+    void mniTellaFriendSendEmailClick();
+    void mniOptionsClick();
+    void mniExitClick();
+
     // The text of an overlay text node.
     static QString HudText(const TGLHUDText *node);
     static void SetHudText(TGLHUDText *node, const QString &text);
@@ -189,6 +232,13 @@ private:
     void FormDestroy();
     void CreateComponents();
     void CreateSceneTree();
+    void CreatePopupMenu();
+    // The keys beside the entries: labels only, the keys act through the key handlers.
+    void SetMenuShortcutLabels();
+    // The picture holder named by SelectedDummyName when its picture was decoded (Tag 0).
+    TGLBaseSceneObject *LoadedSelection() const;
+    // The library material of a holder's picture plane; null when there is none.
+    TGLLibMaterial *PictureMaterialOf(TGLBaseSceneObject *holder) const;
     template <class T> T *MakeNode(TGLBaseSceneObject *parent, const QString &name);
     // Forgets the picked and framed nodes when they are node or lie under it (before it goes).
     void ForgetNodesUnder(TGLBaseSceneObject *node);
@@ -220,4 +270,7 @@ private:
     bool closeAfterLoad_ = false;
     bool formCreated_ = false;
     bool openGLOk_ = false;
+    // Working values of one deletion (RememberNeighbour, SelectAfterDelete).
+    int neighbourIndex_ = -1;
+    QString nextFile_;
 };

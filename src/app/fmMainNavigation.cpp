@@ -337,8 +337,13 @@ void TfrmMain::FormKeyUp(int key, Qt::KeyboardModifiers shift) {
         if (sh) BrowseFolder(); else BrowsePicture();
         break;
     case Qt::Key_Delete:
-        if (!alt && !ctrl) { /* DeletePicture comes with the file operations */ }
+        if (!alt && !ctrl)
+            DeletePicture();
         break;
+    case Qt::Key_F4: OpenOptions(); break;
+    case Qt::Key_R: RotatePictue(); break;
+    case Qt::Key_M: MirrorPicture(); break;
+    case Qt::Key_T: TilePicture(); break;
     case Qt::Key_F5: ReloadImages(); break;
     case Qt::Key_F11:
         if (!wasRunning)

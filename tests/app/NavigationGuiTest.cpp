@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QKeyEvent>
+#include <QMenu>
 
 using namespace wall_test;
 using platform::KeyState;
@@ -440,7 +441,11 @@ TEST_F(Overlay, OpeningTheMenuStopsTheSlideShow) {
     frm->AddPic(Pic("m1.png"));
     frm->StartSlideShow();
     ASSERT_TRUE(frm->SlideShowRunning());
-    Q_EMIT frm->GLSceneViewer1->contextPopup(10, 10);
+    frm->show();
+    frm->PopupMenu1->popup(frm->mapToGlobal(QPoint(10, 10)));
+    EXPECT_FALSE(frm->SlideShowRunning());
+    frm->PopupMenu1->hide();  // dismissed without choosing: the slide show stays stopped
+    QCoreApplication::processEvents();
     EXPECT_FALSE(frm->SlideShowRunning());
 }
 
