@@ -60,24 +60,31 @@ QStringList MimeAppsFolders() {
     return folders;
 }
 
-// Lines of the [Default Applications] group of a mimeapps.list: "type=entry;entry;".
-QString DefaultEntryFor(const QString &file, const QString &type) {
+// The value of a key in a group of a freedesktop key file (mimeapps.list, desktop entries);
+// empty when the file, group or key is missing.
+QString KeyFileValue(const QString &file, const QString &group, const QString &key) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return QString();
+    const QString header = QLatin1Char('[') + group + QLatin1Char(']');
+    const QString prefix = key + QLatin1Char('=');
     bool inGroup = false;
     while (!f.atEnd()) {
         const QString line = QString::fromUtf8(f.readLine()).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inGroup = line == QStringLiteral("[Default Applications]");
-            continue;
-        }
-        if (!inGroup || !line.startsWith(type + QLatin1Char('=')))
-            continue;
-        for (const QString &entry : line.mid(type.size() + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            if (!entry.trimmed().isEmpty())
-                return entry.trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            inGroup = line == header;
+        else if (inGroup && line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed();
     }
+    return QString();
+}
+
+// The first desktop entry a mimeapps.list names as default for the type ("a.desktop;b.desktop;").
+QString DefaultEntryFor(const QString &file, const QString &type) {
+    for (const QString &entry : KeyFileValue(file, QStringLiteral("Default Applications"), type)
+                                    .split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (!entry.trimmed().isEmpty())
+            return entry.trimmed();
     return QString();
 }
 
@@ -88,22 +95,6 @@ QString FindDesktopEntry(const QString &id) {
         const QString path = data + QStringLiteral("/applications/") + id;
         if (QFileInfo(path).isFile())
             return path;
-    }
-    return QString();
-}
-
-// The Exec value of a desktop entry's [Desktop Entry] group.
-QString ExecLine(const QString &entryFile) {
-    QFile f(entryFile);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    bool inGroup = false;
-    while (!f.atEnd()) {
-        const QString line = QString::fromUtf8(f.readLine()).trimmed();
-        if (line.startsWith(QLatin1Char('[')))
-            inGroup = line == QStringLiteral("[Desktop Entry]");
-        else if (inGroup && line.startsWith(QStringLiteral("Exec=")))
-            return line.mid(5).trimmed();
     }
     return QString();
 }
@@ -176,7 +167,8 @@ QStringList WebBrowserCommand(const QString &url) {
             const QString id = DefaultEntryFor(folder + QStringLiteral("/mimeapps.list"), QString::fromLatin1(type));
             if (id.isEmpty())
                 continue;
-            const QString exec = ExecLine(FindDesktopEntry(id));
+            const QString exec =
+                KeyFileValue(FindDesktopEntry(id), QStringLiteral("Desktop Entry"), QStringLiteral("Exec"));
             if (!exec.isEmpty())
                 return ExpandExec(exec, url);
         }
