@@ -1,13 +1,15 @@
-// bench-load-wall [COUNT] [WIDTHxHEIGHT]: loads COUNT photos (default 50 JPEGs of 4000 x 3000)
+// bench-load-wall [COUNT] [WIDTHxHEIGHT] [KEY=VALUE ...]: loads COUNT photos (default 50 JPEGs of 4000 x 3000)
 // onto the wall of the real main window and prints seconds per picture, frames drawn during
 // the load and the longest gap between two frames, next to djpeg decoding the same files in
 // the same run. Run it under a display (xvfb-run). It makes its photos in a temporary folder
-// with ImageMagick (one photo, copied COUNT times).
+// with ImageMagick (one photo, copied COUNT times). KEY=VALUE pairs are options lines applied
+// before the window is made (for example cmbDefaultFilter=Nearest, chkUseBestMapSize=true).
 
 #include "app/ProgramEntry.h"
 #include "app/fmMain.h"
 #include "scene/GLSceneBuffer.h"
 #include "scene/GLSceneViewer.h"
+#include "settings/Options.h"
 #include "settings/gRegistry.h"
 
 #include <QApplication>
@@ -65,6 +67,9 @@ int main(int argc, char **argv) {
     const double djpegPerPicture = double(t.nsecsElapsed()) / 1e9 / count;
 
     AppDataFolder = home.path() + QStringLiteral("/");
+    for (int i = 3; i < argc; ++i)
+        SettingsList.append(QString::fromLocal8Bit(argv[i]));
+    ApplySettingsList();
     TfrmMain frm;
     frm.show();
     std::vector<double> frameTimes;
