@@ -4,24 +4,12 @@
 #include "app/PicturePreparation.h"
 #include "picture/PictureLoader.h"
 
+#include "PictureCompare.h"
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-namespace {
-
-double MeanDifference(const TBitmap32 &a, const TBitmap32 &b) {
-    int64_t sum = 0;
-    const int64_t n = int64_t(a.Width()) * a.Height();
-    for (int64_t i = 0; i < n; ++i)
-        for (int shift : {0, 8, 16})
-            sum += std::abs(int((a.Bits()[i] >> shift) & 255) - int((b.Bits()[i] >> shift) & 255));
-    return double(sum) / double(3 * n);
-}
-
-} // namespace
+using orvanta::test::MeanDifference;
 
 TEST(PreparePicture, PhotosKeepTheirFullSizeAndGetTheMirroredMap) {
     struct Case {

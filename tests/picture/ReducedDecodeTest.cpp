@@ -5,11 +5,14 @@
 #include "picture/PictureLoader.h"
 #include "picture/TextureMap.h"
 
+#include "PictureCompare.h"
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+
+using orvanta::test::MeanDifference;
 
 namespace {
 
@@ -30,16 +33,6 @@ Reduced ReducedMap(const QString &file, const TextureMapSettings &settings) {
     r.decoded = {picture.Width(), picture.Height()};
     BuildTextureMap(picture, r.full, r.map, settings);
     return r;
-}
-
-// Mean absolute difference per colour channel.
-double MeanDifference(const TBitmap32 &a, const TBitmap32 &b) {
-    int64_t sum = 0;
-    const int64_t n = int64_t(a.Width()) * a.Height();
-    for (int64_t i = 0; i < n; ++i)
-        for (int shift : {0, 8, 16})
-            sum += std::abs(int((a.Bits()[i] >> shift) & 255) - int((b.Bits()[i] >> shift) & 255));
-    return double(sum) / double(3 * n);
 }
 
 bool SamePixels(const TBitmap32 &a, const TBitmap32 &b) {
