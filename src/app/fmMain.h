@@ -6,6 +6,7 @@
 //   fmMainWall.cpp        adding, removing, re-laying and reloading pictures, selection
 //   fmMainSources.cpp     command line, open dialog, folders, drops
 //   fmMainNavigation.cpp  frame update, keys, mouse, wheel, framing and stepping
+//   fmMainCommands.cpp    context menu, options, delete, save and send, links, picture tools
 
 #include "app/FolderList.h"
 #include "app/PicturePreparation.h"
