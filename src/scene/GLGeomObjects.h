@@ -27,26 +27,21 @@ public:
     int Stacks() const { return stacks_; }
     int Loops() const { return loops_; }
     TAnnulusParts Parts() const { return parts_; }
-    void SetBottomRadius(float v) { SetField(bottomRadius_, v); }
-    void SetTopRadius(float v) { SetField(topRadius_, v); }
-    void SetBottomInnerRadius(float v) { SetField(bottomInnerRadius_, v); }
-    void SetTopInnerRadius(float v) { SetField(topInnerRadius_, v); }
-    void SetHeight(float v) { SetField(height_, v); }
+    void SetBottomRadius(float v) { SetStructureField(bottomRadius_, v); }
+    void SetTopRadius(float v) { SetStructureField(topRadius_, v); }
+    void SetBottomInnerRadius(float v) { SetStructureField(bottomInnerRadius_, v); }
+    void SetTopInnerRadius(float v) { SetStructureField(topInnerRadius_, v); }
+    void SetHeight(float v) { SetStructureField(height_, v); }
     // Counts below 1 store 1 (a quadric needs at least one slice, stack and loop).
-    void SetSlices(int v) { SetField(slices_, v < 1 ? 1 : v); }
-    void SetStacks(int v) { SetField(stacks_, v < 1 ? 1 : v); }
-    void SetLoops(int v) { SetField(loops_, v < 1 ? 1 : v); }
-    void SetParts(TAnnulusParts parts) { SetField(parts_, parts); }
+    void SetSlices(int v) { SetStructureField(slices_, v < 1 ? 1 : v); }
+    void SetStacks(int v) { SetStructureField(stacks_, v < 1 ? 1 : v); }
+    void SetLoops(int v) { SetStructureField(loops_, v < 1 ? 1 : v); }
+    void SetParts(TAnnulusParts parts) { SetStructureField(parts_, parts); }
 
 protected:
     void BuildList(TRenderContextInfo &rci) override;
 
 private:
-    template <class T> void SetField(T &field, T value) {
-        if (field == value) return;
-        field = value;
-        MarkStructureChanged();
-    }
     float bottomRadius_ = 0.5f, topRadius_ = 0.5f;
     float bottomInnerRadius_ = 0.3f, topInnerRadius_ = 0.3f;
     float height_ = 1;

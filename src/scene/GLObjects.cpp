@@ -76,9 +76,9 @@ constexpr double kMaxGridCells = 1 << 20;
 
 TGLPlane::TGLPlane(TComponentOwner *owner) : TGLSceneObject(owner) {}
 
-void TGLPlane::SetXTiles(int32_t v) { SetField(xTiles_, v < 1 ? 1 : v); }
-void TGLPlane::SetYTiles(int32_t v) { SetField(yTiles_, v < 1 ? 1 : v); }
-void TGLPlane::SetStyle(TPlaneStyles style) { SetField(style_, style); }
+void TGLPlane::SetXTiles(int32_t v) { SetStructureField(xTiles_, v < 1 ? 1 : v); }
+void TGLPlane::SetYTiles(int32_t v) { SetStructureField(yTiles_, v < 1 ? 1 : v); }
+void TGLPlane::SetStyle(TPlaneStyles style) { SetStructureField(style_, style); }
 
 void TGLPlane::SetNoZWrite(bool value) {
     if (noZWrite_ == value) return;

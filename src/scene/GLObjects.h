@@ -52,12 +52,12 @@ public:
     int32_t YTiles() const { return yTiles_; }
     TPlaneStyles Style() const { return style_; }
     bool NoZWrite() const { return noZWrite_; }
-    void SetWidth(float v) { SetField(width_, v); }
-    void SetHeight(float v) { SetField(height_, v); }
-    void SetXOffset(float v) { SetField(xOffset_, v); }
-    void SetYOffset(float v) { SetField(yOffset_, v); }
-    void SetXScope(float v) { SetField(xScope_, v); }
-    void SetYScope(float v) { SetField(yScope_, v); }
+    void SetWidth(float v) { SetStructureField(width_, v); }
+    void SetHeight(float v) { SetStructureField(height_, v); }
+    void SetXOffset(float v) { SetStructureField(xOffset_, v); }
+    void SetYOffset(float v) { SetStructureField(yOffset_, v); }
+    void SetXScope(float v) { SetStructureField(xScope_, v); }
+    void SetYScope(float v) { SetStructureField(yScope_, v); }
     // Tile counts below 1 store 1 (a grid needs at least one cell).
     void SetXTiles(int32_t v);
     void SetYTiles(int32_t v);
@@ -73,11 +73,6 @@ protected:
     void BuildList(TRenderContextInfo &rci) override;
 
 private:
-    template <class T> void SetField(T &field, T value) {
-        if (field == value) return;
-        field = value;
-        MarkStructureChanged();
-    }
     float width_ = 1, height_ = 1;
     float xOffset_ = 0, yOffset_ = 0;
     float xScope_ = 1, yScope_ = 1;

@@ -92,6 +92,12 @@ public:
 
     void MarkTransformChanged();
     void MarkStructureChanged();
+    // Sets a shape field; a real change rebuilds the object's geometry.
+    template <class T> void SetStructureField(T &field, T value) {
+        if (field == value) return;
+        field = value;
+        MarkStructureChanged();
+    }
     // Forwards a change notice to the scene (which tells its buffers to draw again).
     void NotifyChange();
 

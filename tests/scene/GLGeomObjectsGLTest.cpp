@@ -11,28 +11,10 @@
 
 namespace {
 
+using orvanta::test::AddSelectionRing;
 using orvanta::test::HudTestScene;
 using orvanta::test::IsBright;
 
-TGLAnnulus *AddSelectionRing(HudTestScene &s) {
-    TGLAnnulus *ring = s.scene.Objects()->CreateChild<TGLAnnulus>();
-    ring->SetBottomRadius(15);
-    ring->SetTopRadius(15);
-    ring->SetBottomInnerRadius(14.6f);
-    ring->SetTopInnerRadius(14.6f);
-    ring->SetHeight(0.2f);
-    ring->SetSlices(4);
-    ring->SetStacks(1);
-    ring->SetParts(anTop);
-    ring->Direction().SetVector(0.7071068f, 0.7071068f, 0);
-    ring->Up().SetVector(0, 0, -1);
-    TGLMaterial &m = ring->Material();
-    m.FrontProperties().SetDiffuse(TGLColor{1, 1, 1, 1});
-    m.FrontProperties().SetAmbient(TGLColor{0, 0, 0, 1});
-    m.Texture().SetImageAlpha(tiaAlphaFromIntensity); // left disabled
-    m.SetBlendingMode(bmOpaque);
-    return ring;
-}
 
 bool AnyBright(const QImage &image, int x0, int x1, int y0, int y1) {
     for (int y = y0; y <= y1; ++y)

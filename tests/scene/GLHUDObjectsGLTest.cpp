@@ -265,21 +265,7 @@ TEST(HudText, ForgetsAFontThatGoesAway) {
 TEST(HudScreenshot, SkyPlaneRingTextsAndButtons) {
     HudTestScene s(25);
     s.camera->SetSceneScale(1.2f); // the main window's scale at this size
-    TGLSkyDome *sky = s.scene.Objects()->CreateChild<TGLSkyDome>();
-    sky->Direction().SetVector(0, 0.96592581f, 0.25881904f);
-    sky->Up().SetVector(0, 0.25881907f, -0.96592581f);
-    const TGLColor skyBlue{0.451f, 0.6f, 0.902f, 1}, white{1, 1, 1, 1}, deep{0, 0.2f, 0.4f, 1};
-    const struct { float a0, a1; TGLColor c0, c1; } bands[] = {
-        {-15, 0, skyBlue, white}, {0, 35, white, skyBlue}, {35, 90, skyBlue, skyBlue}, {-90, -15, deep, skyBlue}};
-    for (const auto &b : bands) {
-        TSkyDomeBand &band = sky->AddBand();
-        band.SetStopAngle(b.a1);
-        band.SetStartAngle(b.a0);
-        band.SetStartColor(b.c0);
-        band.SetStopColor(b.c1);
-        band.SetSlices(8);
-        band.SetStacks(4);
-    }
+    orvanta::test::AddMainSky(s);
 
     TGLMaterialLibrary pictures;
     TGLLibMaterial *picture = pictures.NewTextureMaterial(QStringLiteral("00001_IMG"), QString(), true);
@@ -293,19 +279,7 @@ TEST(HudScreenshot, SkyPlaneRingTextsAndButtons) {
     plane->Material().SetMaterialLibrary(&pictures);
     plane->Material().SetLibMaterialName(QStringLiteral("00001_IMG"));
 
-    TGLAnnulus *ring = s.scene.Objects()->CreateChild<TGLAnnulus>();
-    ring->SetBottomRadius(15);
-    ring->SetTopRadius(15);
-    ring->SetBottomInnerRadius(14.6f);
-    ring->SetTopInnerRadius(14.6f);
-    ring->SetHeight(0.2f);
-    ring->SetSlices(4);
-    ring->SetStacks(1);
-    ring->SetParts(anTop);
-    ring->Direction().SetVector(0.7071068f, 0.7071068f, 0);
-    ring->Up().SetVector(0, 0, -1);
-    ring->Material().FrontProperties().SetDiffuse(white);
-    ring->Material().FrontProperties().SetAmbient(TGLColor{0, 0, 0, 1});
+    orvanta::test::AddSelectionRing(s);
 
     TGLWindowsBitmapFont font1(BoldFont(13)), font2(BoldFont(32));
     font2.SetMinFilter(miNearest);

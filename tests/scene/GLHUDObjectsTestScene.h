@@ -6,8 +6,10 @@
 // the viewer's framebuffer (top-left origin).
 
 #include "scene/GLCamera.h"
+#include "scene/GLGeomObjects.h"
 #include "scene/GLObjects.h"
 #include "scene/GLSceneViewer.h"
+#include "scene/GLSkydome.h"
 
 #include <QImage>
 #include <QRect>
@@ -80,6 +82,48 @@ inline bool IsBright(QRgb c) { return qRed(c) > 128 && qGreen(c) > 128 && qBlue(
 // Colour distance as the largest channel difference.
 inline int ColourDistance(QRgb c, int r, int g, int b) {
     return std::max({std::abs(qRed(c) - r), std::abs(qGreen(c) - g), std::abs(qBlue(c) - b)});
+}
+
+// The main window's sky: deep blue below, sky blue at -15 degrees, white at the horizon, sky
+// blue again from 35 degrees up; its zenith is the world's y axis tilted 15 degrees towards +z.
+inline TGLSkyDome *AddMainSky(HudTestScene &s) {
+    TGLSkyDome *sky = s.scene.Objects()->CreateChild<TGLSkyDome>();
+    sky->Direction().SetVector(0, 0.96592581f, 0.25881904f);
+    sky->Up().SetVector(0, 0.25881907f, -0.96592581f);
+    const TGLColor skyBlue{0.451f, 0.6f, 0.902f, 1}, white{1, 1, 1, 1}, deep{0, 0.2f, 0.4f, 1};
+    const struct { float a0, a1; TGLColor c0, c1; } bands[] = {
+        {-15, 0, skyBlue, white}, {0, 35, white, skyBlue}, {35, 90, skyBlue, skyBlue}, {-90, -15, deep, skyBlue}};
+    for (const auto &b : bands) {
+        TSkyDomeBand &band = sky->AddBand();
+        band.SetStopAngle(b.a1);
+        band.SetStartAngle(b.a0);
+        band.SetStartColor(b.c0);
+        band.SetStopColor(b.c1);
+        band.SetSlices(8);
+        band.SetStacks(4);
+    }
+    return sky;
+}
+
+// The main window's selection ring: a white four-sided annulus turned 45 degrees.
+inline TGLAnnulus *AddSelectionRing(HudTestScene &s) {
+    TGLAnnulus *ring = s.scene.Objects()->CreateChild<TGLAnnulus>();
+    ring->SetBottomRadius(15);
+    ring->SetTopRadius(15);
+    ring->SetBottomInnerRadius(14.6f);
+    ring->SetTopInnerRadius(14.6f);
+    ring->SetHeight(0.2f);
+    ring->SetSlices(4);
+    ring->SetStacks(1);
+    ring->SetParts(anTop);
+    ring->Direction().SetVector(0.7071068f, 0.7071068f, 0);
+    ring->Up().SetVector(0, 0, -1);
+    TGLMaterial &m = ring->Material();
+    m.FrontProperties().SetDiffuse(TGLColor{1, 1, 1, 1});
+    m.FrontProperties().SetAmbient(TGLColor{0, 0, 0, 1});
+    m.Texture().SetImageAlpha(tiaAlphaFromIntensity); // left disabled
+    m.SetBlendingMode(bmOpaque);
+    return ring;
 }
 
 } // namespace orvanta::test

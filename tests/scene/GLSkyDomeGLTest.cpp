@@ -11,6 +11,7 @@
 namespace {
 
 using orvanta::test::ColourDistance;
+using orvanta::test::AddMainSky;
 using orvanta::test::HudTestScene;
 
 TEST(SkyDomeBand, AnglesAreClampedAndPushEachOther) {
@@ -42,26 +43,6 @@ TEST(SkyDome, RadiusFollowsTheDepthOfView) {
     EXPECT_LT(r, nearPlane + 2048);
 }
 
-// The main window's sky: deep blue below, sky blue at -15 degrees, white at the horizon, sky
-// blue again from 35 degrees up; its zenith is the world's y axis tilted 15 degrees towards +z.
-TGLSkyDome *AddMainSky(HudTestScene &s) {
-    TGLSkyDome *sky = s.scene.Objects()->CreateChild<TGLSkyDome>();
-    sky->Direction().SetVector(0, 0.96592581f, 0.25881904f);
-    sky->Up().SetVector(0, 0.25881907f, -0.96592581f);
-    const TGLColor skyBlue{0.451f, 0.6f, 0.902f, 1}, white{1, 1, 1, 1}, deep{0, 0.2f, 0.4f, 1};
-    const struct { float a0, a1; TGLColor c0, c1; } bands[] = {
-        {-15, 0, skyBlue, white}, {0, 35, white, skyBlue}, {35, 90, skyBlue, skyBlue}, {-90, -15, deep, skyBlue}};
-    for (const auto &b : bands) {
-        TSkyDomeBand &band = sky->AddBand();
-        band.SetStopAngle(b.a1);
-        band.SetStartAngle(b.a0);
-        band.SetStartColor(b.c0);
-        band.SetStopColor(b.c1);
-        band.SetSlices(8);
-        band.SetStacks(4);
-    }
-    return sky;
-}
 
 // The window row at which the centre column looks at elevation e (degrees): the view
 // direction meets the dome at 15 degrees and the vertical half-angle has tangent 1.5875.
